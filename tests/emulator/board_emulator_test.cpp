@@ -1,0 +1,101 @@
+#include "emulator/board_emulator.h"
+
+#include "link/link_frame_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+namespace crv::emulator {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+/// The ground station's side: feeds the board hand-written frames, parses what it answers.
+class EmulatorTest : public ::testing::Test {
+protected:
+    EmulatorTest() {
+        for (int type = 0; type < 128; ++type) {
+            dispatcher.setHandler(static_cast<uint8_t>(type), [this](const link::LinkFrame& f) {
+                answers.push_back(f.type);
+                payloads[f.type] = Bytes(f.payload, f.payload + f.payloadSize);
+            });
+        }
+    }
+
+    void send(const Bytes& bytes) { board.receive(bytes.data(), bytes.size()); }
+    int count(uint8_t type) const {
+        return static_cast<int>(std::count(answers.begin(), answers.end(), type));
+    }
+    void runFor(int64_t fromMs, int64_t toMs) {
+        for (int64_t t = fromMs; t < toMs; t += 10) {
+            board.tick(t);
+        }
+    }
+
+    link::LinkCounters counters;
+    link::MessageDispatcher dispatcher;
+    link::LinkFrameParser parser{counters, dispatcher};
+    BoardEmulator board{[this](const uint8_t* bytes, size_t n) { parser.feed(bytes, n); }};
+    std::vector<uint8_t> answers;
+    std::map<uint8_t, Bytes> payloads;
+};
+
+TEST_F(EmulatorTest, AnswersTheIdentificationPoll) {
+    send({0xCB, 0x02, 0xA8, 0x61, 0xCB, 0x02, 0x98, 0x51, 0xCB, 0x02, 0x81, 0x48, 0xCB, 0x02,
+          0x2A, 0xE3});
+    EXPECT_EQ(answers, (std::vector<uint8_t>{40, 24, 1, 42}));
+    EXPECT_EQ(payloads[1], (Bytes{0x00, 0x02, 0x00, 0x00, 0x17, 0xD4}));
+    EXPECT_EQ(payloads[40].size(), 11u);
+    EXPECT_EQ(payloads[40][0], 0);
+    EXPECT_EQ(payloads[42].size(), 60u);
+    EXPECT_EQ(payloads[24].size(), 6u);
+}
+
+TEST_F(EmulatorTest, StoresBoardConfigurationAndModelSelection) {
+    send({0xCB, 0x08, 0x18, 0x09, 0x23, 0x64, 0x32, 0x32, 0x78, 0xED}); // write record
+    send({0xCB, 0x03, 0x28, 0x01, 0xE1});                               // select model 1
+    send({0xCB, 0x02, 0x98, 0x51, 0xCB, 0x02, 0xA8, 0x61});
+    EXPECT_EQ(payloads[24], (Bytes{0x09, 0x23, 0x64, 0x32, 0x32, 0x78}));
+    ASSERT_EQ(payloads[40].size(), 11u);
+    EXPECT_EQ(payloads[40][0], 1);
+    EXPECT_EQ(std::string(payloads[40].begin() + 1, payloads[40].begin() + 5), "Wing");
+}
+
+TEST_F(EmulatorTest, StreamsAtTheRatesSet) {
+    board.tick(0);
+    send({0xCB, 0x03, 0x20, 0x00, 0xE8,   // attitude, code 0: 10 a second
+          0xCB, 0x03, 0x1E, 0x01, 0xD7,   // RC inputs, code 1: 5
+          0xCB, 0x03, 0x1F, 0x04, 0xD3,   // servo outputs, code 4: 2
+          0xCB, 0x03, 0x21, 0x09, 0xE0,   // navigation, code 9: 1
+          0xCB, 0x03, 0x22, 0x14, 0xFE}); // GPS, code 20: off
+    runFor(0, 1000);
+    EXPECT_EQ(count(32), 10);
+    EXPECT_EQ(count(30), 5);
+    EXPECT_EQ(count(31), 2);
+    EXPECT_EQ(count(33), 1);
+    EXPECT_EQ(count(34), 0);
+    EXPECT_EQ(count(36), 0) << "streams start stopped";
+
+    send({0xCB, 0x03, 0x20, 0x14, 0xFC}); // attitude off
+    answers.clear();
+    runFor(1000, 2000);
+    EXPECT_EQ(count(32), 0);
+    EXPECT_EQ(count(30), 5);
+}
+
+TEST_F(EmulatorTest, TelemetryHasTheLayoutsAndMoves) {
+    send({0xCB, 0x03, 0x20, 0x00, 0xE8, 0xCB, 0x03, 0x22, 0x00, 0xEA});
+    board.tick(0);
+    const Bytes firstGps = payloads[34];
+    board.tick(5000);
+    EXPECT_EQ(payloads[32].size(), 8u);
+    ASSERT_EQ(payloads[34].size(), 13u);
+    EXPECT_EQ(payloads[34][0], 3) << "GPS fix";
+    EXPECT_NE(payloads[34], firstGps) << "the vehicle moves";
+}
+
+} // namespace
+} // namespace crv::emulator

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "emulator/board_emulator.h"
+
+#include <memory>
+
+namespace crv::emulator {
+
+// Each factory lives in the file of the subsystem whose answers it gives.
+std::unique_ptr<AnswerModule> makeIdentityAnswers();
+std::unique_ptr<AnswerModule> makeTelemetryStream();
+
+} // namespace crv::emulator

@@ -1,0 +1,24 @@
+#include "emulator/board_emulator.h"
+
+#include "emulator/answer_modules.h"
+
+#include <utility>
+
+namespace crv::emulator {
+
+BoardEmulator::BoardEmulator(Output output) : m_output(std::move(output)) {
+    m_modules.push_back(makeIdentityAnswers());
+    m_modules.push_back(makeTelemetryStream());
+    for (auto& module : m_modules) {
+        module->attach(*this);
+    }
+}
+
+void BoardEmulator::tick(int64_t nowMs) {
+    m_nowMs = nowMs;
+    for (auto& module : m_modules) {
+        module->tick(nowMs);
+    }
+}
+
+} // namespace crv::emulator

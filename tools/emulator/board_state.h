@@ -1,0 +1,20 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace crv::emulator {
+
+/// What the emulated board remembers, shared by the answer modules.
+struct BoardState {
+    uint16_t versionMajor = 2;
+    uint16_t versionMinor = 0;
+    uint16_t build = 6100;
+    uint8_t modelIndex = 0;
+    std::array<std::string, 6> modelNames = {"Trainer", "Wing", "Quad", "Hexa", "Glider", "Spare"};
+    /// Reverse flags, D, RC rate, roll, pitch and yaw gains, each gain × 100.
+    std::array<uint8_t, 6> boardConfig = {0x00, 35, 100, 50, 50, 120};
+};
+
+} // namespace crv::emulator
