@@ -1,6 +1,6 @@
 #include "link/link_frame_builder.h"
 
-#include "frame_recorder.h"
+#include "support/frame_recorder.h"
 
 #include <gtest/gtest.h>
 

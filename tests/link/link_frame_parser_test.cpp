@@ -1,6 +1,6 @@
 #include "link/link_frame_parser.h"
 
-#include "frame_recorder.h"
+#include "support/frame_recorder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

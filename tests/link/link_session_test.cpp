@@ -1,7 +1,7 @@
 #include "link/board_link.h"
 
-#include "fake_serial_port.h"
-#include "frame_recorder.h"
+#include "support/fake_serial_port.h"
+#include "support/frame_recorder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,140 @@
+// The ground station against the board emulator, over a real pseudo-terminal and the real
+// serial layer.
+
+#include "io/qt_serial_port.h"
+#include "link/board_link.h"
+#include "link/message_types.h"
+#include "ui/main/tform1.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+namespace crv {
+namespace {
+
+/// Runs the emulator on a new pseudo-terminal linked into a temporary folder.
+class Emulator {
+public:
+    explicit Emulator(const QString& linkPath) : m_linkPath(linkPath) {}
+    ~Emulator() { stop(); }
+
+    bool start() {
+        m_process.start(CRV_EMULATOR_PATH, {"--link", m_linkPath});
+        return m_process.waitForStarted(5000) &&
+               QTest::qWaitFor([this] { return QFileInfo::exists(m_linkPath); }, 5000);
+    }
+    void kill() {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    void stop() {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.terminate();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+private:
+    QString m_linkPath;
+    QProcess m_process;
+};
+
+class LinkEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        ASSERT_TRUE(emulator.start());
+    }
+
+    bool identified() {
+        return QTest::qWaitFor(
+            [this] { return form.Label9->text() == "Corvane X ver 2.0 build 6100"; }, 5000);
+    }
+    int framesInLastSecond() {
+        const QString line = form.Label11->text(); // "IN 23pps OUT 0pps"
+        return line.section(' ', 1, 1).chopped(3).toInt();
+    }
+
+    QTemporaryDir folder;
+    QString board = folder.filePath("board");
+    Emulator emulator{board};
+    io::QtSerialPort port;
+    link::BoardLink link{port};
+    ui::TForm1 form{link};
+};
+
+TEST_F(LinkEndToEnd, IdentifiesCountsAndDisconnectsWhenTheBoardDies) {
+    form.setStartupPort(board.toStdString());
+    form.show();
+    ASSERT_TRUE(identified());
+    EXPECT_EQ(form.Button1->text(), "Disconnect");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return framesInLastSecond() >= 5; }, 4000))
+        << form.Label11->text().toStdString();
+    EXPECT_TRUE(form.Label10->text().startsWith("Bitrate "));
+    EXPECT_NE(form.Label10->text(), "Bitrate 0 bps");
+
+    emulator.kill();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !link.session().linkOpen(); }, 3000));
+    EXPECT_EQ(form.Button1->text(), "Connect");
+    EXPECT_TRUE(form.Label9->text().startsWith("Link lost: ")) << form.Label9->text().toStdString();
+
+    // Quiet afterwards: a dead port that kept reporting would keep the event loop busy.
+    const std::clock_t before = std::clock();
+    QEventLoop idle;
+    QTimer::singleShot(500, &idle, &QEventLoop::quit);
+    idle.exec();
+    const double cpuMs = 1000.0 * static_cast<double>(std::clock() - before) / CLOCKS_PER_SEC;
+    EXPECT_LT(cpuMs, 150.0);
+}
+
+TEST_F(LinkEndToEnd, ReconnectsWithTheConnectButton) {
+    form.setStartupPort(board.toStdString());
+    form.show();
+    ASSERT_TRUE(identified());
+    form.Button1->click();
+    EXPECT_EQ(form.Label9->text(), "-");
+    EXPECT_EQ(form.ComboBox1->currentText(), board);
+    form.Button1->click();
+    EXPECT_TRUE(identified()) << "the board is polled again after a reconnect";
+}
+
+TEST_F(LinkEndToEnd, FramesKeepComingWhileAHandlerWaitsInAModalLoop) {
+    int attitudeFrames = 0;
+    int framesDuringModal = 0;
+    bool modalOpen = false;
+    bool modalDone = false;
+    link.dispatcher().setHandler(link::msg::kAttitude, [&](const link::LinkFrame&) {
+        ++attitudeFrames;
+        if (modalOpen) {
+            ++framesDuringModal;
+            return;
+        }
+        if (!modalDone) { // like a message box opened by a handler
+            modalOpen = true;
+            QEventLoop modal;
+            QTimer::singleShot(800, &modal, &QEventLoop::quit);
+            modal.exec();
+            modalOpen = false;
+            modalDone = true;
+        }
+    });
+    form.setStartupPort(board.toStdString());
+    form.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return modalDone; }, 8000));
+    EXPECT_GE(framesDuringModal, 3) << "attitude streams at 5 a second";
+}
+
+} // namespace
+} // namespace crv
