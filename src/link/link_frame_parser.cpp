@@ -1,26 +1,45 @@
 #include "link/link_frame_parser.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace crv::link {
 
 namespace {
 
+// XOR of count bytes, eight at a time and the rest in at most three steps: frames are short,
+// and a plain byte loop would cost a step per byte.
 uint8_t xorOf(const uint8_t* data, size_t count) {
-    uint8_t check = 0;
-    for (size_t i = 0; i < count; ++i) {
-        check ^= data[i];
+    uint64_t words = 0;
+    size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        words ^= word;
     }
-    return check;
+    if (i + 4 <= count) {
+        uint32_t word;
+        std::memcpy(&word, data + i, 4);
+        words ^= word;
+        i += 4;
+    }
+    if (i + 2 <= count) {
+        uint16_t word;
+        std::memcpy(&word, data + i, 2);
+        words ^= word;
+        i += 2;
+    }
+    if (i < count) {
+        words ^= data[i];
+    }
+    words ^= words >> 32;
+    words ^= words >> 16;
+    words ^= words >> 8;
+    return static_cast<uint8_t>(words);
 }
 
 // L counts the length byte, the type and the payload; 0 and 1 carry no payload.
 size_t payloadSizeFor(uint8_t length) { return length > 2 ? length - 2u : 0u; }
-
-void advance(auto& span, size_t count) {
-    span.data += count;
-    span.size -= count;
-}
 
 } // namespace
 
@@ -62,76 +81,70 @@ void LinkFrameParser::feed(const uint8_t* data, size_t count) {
 
 // Consumes bytes of span until a good frame is complete (true) or the span is used up (false).
 bool LinkFrameParser::nextFrame(Span& span, LinkFrame& frame, FrameStore& copy) {
-    while (span.size > 0) {
+    const uint8_t* at = span.data;
+    const uint8_t* const end = at + span.size;
+    bool complete = false;
+    while (at < end && !complete) {
         if (m_position == 0) {
-            const void* sync = std::memchr(span.data, kSync, span.size);
-            if (sync == nullptr) {
-                advance(span, span.size);
-                return false;
-            }
-            advance(span, static_cast<const uint8_t*>(sync) - span.data);
-            if (span.size >= 2 && span.data[1] > kMaxLength) {
-                advance(span, 2);
-                continue;
-            }
-            // Lengths 0 and 1 put the check byte at position 2; the byte-wise path takes them.
-            if (span.size >= 2 && span.data[1] >= 2 && span.size >= span.data[1] + 2u) {
-                if (takeWholeFrame(span, frame)) {
-                    return true;
+            if (*at != kSync) { // frames mostly follow each other without a gap
+                at = static_cast<const uint8_t*>(std::memchr(at, kSync, end - at));
+                if (at == nullptr) {
+                    at = end;
+                    break;
                 }
+            }
+            const size_t left = end - at;
+            // The common case: the whole frame is here and is checked and handed out in place.
+            // Lengths 0 and 1 put the check byte at position 2; the stored path takes them.
+            const size_t total = left >= 2 && at[1] <= kMaxLength ? at[1] + 2u : 0;
+            if (total >= 4 && left >= total) {
+                if (xorOf(at, total) == 0) {
+                    frame = {at[2], at[1], at + 3, total - 4};
+                    complete = true;
+                }
+                at += total;
                 continue;
             }
-        }
-        const uint8_t byte = span.data[0];
-        advance(span, 1);
-        if (takeByte(byte)) {
-            frame = storedFrame(copy);
-            return true;
-        }
-    }
-    return false;
-}
-
-// The common case: the whole frame lies in the span and is checked and handed out in place.
-bool LinkFrameParser::takeWholeFrame(Span& span, LinkFrame& frame) {
-    const uint8_t* start = span.data;
-    const uint8_t length = start[1];
-    const size_t total = length + 2u;
-    advance(span, total);
-    if (xorOf(start, total - 1) != start[total - 1]) {
-        return false;
-    }
-    frame = {start[2], length, start + 3, payloadSizeFor(length)};
-    return true;
-}
-
-// The byte-wise state machine for frames that arrive in pieces; true when a good frame is done.
-bool LinkFrameParser::takeByte(uint8_t byte) {
-    if (m_position >= m_frame.size()) {
-        m_position = 0;
-    }
-    m_frame[m_position] = byte;
-    if (m_position == 0) {
-        if (byte == kSync) {
-            m_position = 1;
+            m_frame[0] = kSync;
             m_check = kSync;
+            m_position = 1;
+            ++at;
+        } else if (m_position == 1) {
+            takeLength(*at++);
+        } else if (takeFrameBytes(at, end)) {
+            frame = storedFrame(copy);
+            complete = true;
         }
+    }
+    span.size -= at - span.data;
+    span.data = at;
+    return complete;
+}
+
+// A length above the limit abandons the frame; hunting goes on with the next byte.
+void LinkFrameParser::takeLength(uint8_t length) {
+    m_frame[1] = length;
+    m_check ^= length;
+    m_end = length + 2u;
+    m_position = length <= kMaxLength ? 2 : 0;
+}
+
+// Stores type and payload bytes of a frame that arrives in pieces, then takes its check byte.
+// True when the check byte matched; the frame is finished before any handler can run.
+bool LinkFrameParser::takeFrameBytes(const uint8_t*& at, const uint8_t* end) {
+    const size_t checkPosition = std::max<size_t>(m_end - 1, 2);
+    const size_t count = std::min<size_t>(checkPosition - m_position, end - at);
+    std::memcpy(m_frame.data() + m_position, at, count);
+    m_check ^= xorOf(at, count);
+    m_position += count;
+    at += count;
+    if (at == end) {
         return false;
     }
-    if (m_position == 1) {
-        m_position = byte <= kMaxLength ? 2 : 0;
-        m_check ^= byte;
-        m_end = byte + 2u;
-        return false;
-    }
-    ++m_position;
-    if (m_position < m_end) {
-        m_check ^= byte;
-        return false;
-    }
-    // The check byte: the frame is finished either way, before any handler can run.
+    const uint8_t check = *at++;
+    m_frame[m_position] = check;
     m_position = 0;
-    return byte == m_check;
+    return check == m_check;
 }
 
 LinkFrame LinkFrameParser::storedFrame(FrameStore& copy) const {

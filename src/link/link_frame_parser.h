@@ -40,8 +40,8 @@ private:
     using FrameStore = std::array<uint8_t, kMaxLength + 2>;
 
     bool nextFrame(Span& span, LinkFrame& frame, FrameStore& copy);
-    bool takeWholeFrame(Span& span, LinkFrame& frame);
-    bool takeByte(uint8_t byte);
+    void takeLength(uint8_t length);
+    bool takeFrameBytes(const uint8_t*& at, const uint8_t* end);
     LinkFrame storedFrame(FrameStore& copy) const;
 
     LinkCounters& m_counters;
