@@ -1,5 +1,6 @@
 #include "io/qt_serial_port.h"
 
+#include <QFileInfo>
 #include <QMetaObject>
 
 namespace crv::io {
@@ -34,7 +35,12 @@ QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent) {
 }
 
 Status QtSerialPort::open(const std::string& name) {
-    m_port.setPortName(QString::fromStdString(name));
+    // Qt reads a bare name as one under /dev; a path with a folder in it is taken as written.
+    QString device = QString::fromStdString(name);
+    if (device.contains('/')) {
+        device = QFileInfo(device).absoluteFilePath();
+    }
+    m_port.setPortName(device);
     m_port.setBaudRate(QSerialPort::Baud57600);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
@@ -108,6 +109,17 @@ TEST_F(LinkEndToEnd, ReconnectsWithTheConnectButton) {
     EXPECT_EQ(form.ComboBox1->currentText(), board);
     form.Button1->click();
     EXPECT_TRUE(identified()) << "the board is polled again after a reconnect";
+}
+
+TEST_F(LinkEndToEnd, OpensATypedRelativePath) {
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    form.show();
+    form.ComboBox1->setEditText("./board");
+    form.Button1->click();
+    const bool ok = identified();
+    QDir::setCurrent(before);
+    EXPECT_TRUE(ok) << form.Label9->text().toStdString();
 }
 
 TEST_F(LinkEndToEnd, FramesKeepComingWhileAHandlerWaitsInAModalLoop) {

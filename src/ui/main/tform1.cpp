@@ -104,7 +104,8 @@ void TForm1::MainWindowShown() {
     Timer1->start();
     if (!m_startupPort.empty()) {
         selectPort(m_startupPort);
-        Button1Click();
+        // Once the window is on screen, so a failure box has the window behind it.
+        QTimer::singleShot(0, this, &TForm1::Button1Click);
     }
 }
 

@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The project's set-up and everyday commands, for a Debian 12 machine (run as root, or with
+# the packages already installed):
+#   run    install what is missing, build, start the board emulator and the ground station on it
+#   test   install what is missing, build and run the whole test suite
+#   asan   build and run the test suite under AddressSanitizer and UndefinedBehaviorSanitizer
+#   fuzz   build the libFuzzer targets with clang and run each for FUZZ_SECONDS (default 30)
+#   bench  build and run the benchmarks
+#   shot   run emulator and ground station under Xvfb and save a screenshot (SHOT=file.png)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(
+    cmake ninja-build g++ clang libclang-rt-14-dev
+    qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+deps() {
+    local missing=()
+    for package in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$package")
+    done
+    if ((${#missing[@]})); then
+        echo "Installing ${missing[*]}"
+        apt-get update
+        DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+    fi
+}
+
+configure_and_build() { # folder, cmake options...
+    local folder=$1
+    shift
+    cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$folder"
+}
+
+run_tests() { # folder
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$1" --output-on-failure --timeout 120 -j "$(nproc)"
+}
+
+cmd_run() {
+    if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+        echo "No display: run this from a desktop session (or under xvfb-run)." >&2
+        exit 1
+    fi
+    deps
+    configure_and_build build
+    start_emulator build/crv-board
+    build/src/app/crvgcs --port build/crv-board
+}
+
+start_emulator() { # link path; sets $emulator
+    build/tools/emulator/crv_board_emulator --link "$1" &
+    emulator=$!
+    trap 'kill "$emulator" 2>/dev/null || true' EXIT
+    for _ in $(seq 50); do [[ -e "$1" ]] && break; sleep 0.1; done
+}
+
+cmd_test() {
+    deps
+    configure_and_build build
+    run_tests build
+}
+
+cmd_asan() {
+    deps
+    configure_and_build build-asan -DCRV_SANITIZE=ON -DCRV_BENCH=OFF
+    UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan
+}
+
+cmd_fuzz() {
+    deps
+    CC=clang CXX=clang++ configure_and_build build-fuzz -DCRV_FUZZ=ON -DCRV_GUI=OFF \
+        -DCRV_BENCH=OFF -DCRV_TESTS=OFF
+    local seconds=${FUZZ_SECONDS:-30}
+    for target in build-fuzz/fuzz/*_fuzz; do
+        local name
+        name=$(basename "$target" _fuzz)
+        local corpus=build-fuzz/corpus/$name
+        mkdir -p "$corpus"
+        echo "Fuzzing $name for ${seconds}s"
+        "$target" -max_total_time="$seconds" -print_final_stats=1 "$corpus" "fuzz/corpus/$name"
+    done
+}
+
+cmd_bench() {
+    deps
+    configure_and_build build
+    build/bench/crv_link_bench
+}
+
+cmd_shot() {
+    PACKAGES+=(xvfb imagemagick)
+    deps
+    configure_and_build build
+    start_emulator build/crv-shot-board
+    local shot=${SHOT:-build/screenshot.png}
+    xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+        build/src/app/crvgcs --port build/crv-shot-board & gcs=$!
+        sleep "${SHOT_DELAY:-4}"
+        import -window root "$1"
+        kill "$gcs"' _ "$shot"
+    echo "Saved $shot"
+}
+
+case "${1:-}" in
+    run | test | asan | fuzz | bench | shot) "cmd_$1" ;;
+    *)
+        sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'
+        exit 2
+        ;;
+esac
