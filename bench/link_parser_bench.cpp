@@ -101,10 +101,9 @@ void BM_Parser(benchmark::State& state) {
     MessageDispatcher dispatcher;
     uint64_t perType[128] = {};
     for (int type = 0; type < 128; ++type) {
-        dispatcher.setHandler(static_cast<uint8_t>(type),
-                              [&perType](const crv::link::LinkFrame& frame) {
-                                  ++perType[frame.messageId()];
-                              });
+        dispatcher.setHandler(
+            static_cast<uint8_t>(type),
+            [&perType](const crv::link::LinkFrame& frame) { ++perType[frame.messageId()]; });
     }
     LinkFrameParser parser(counters, dispatcher);
     const long allocationsBefore = g_allocations;

@@ -89,9 +89,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Harness harness;
     const uint8_t mode = data[0];
-    const std::vector<uint8_t> stream =
-        (mode & 1) != 0 ? framesFrom(data + 1, size - 1) : std::vector<uint8_t>(data + 1, data + size);
-    harness.nested.assign(stream.begin() + static_cast<std::ptrdiff_t>(stream.size() / 2), stream.end());
+    const std::vector<uint8_t> stream = (mode & 1) != 0
+                                            ? framesFrom(data + 1, size - 1)
+                                            : std::vector<uint8_t>(data + 1, data + size);
+    harness.nested.assign(stream.begin() + static_cast<std::ptrdiff_t>(stream.size() / 2),
+                          stream.end());
 
     // Chunk sizes from the mode byte, as the serial layer hands out pieces of any size.
     const size_t chunk = 1 + (mode >> 1) % 64;

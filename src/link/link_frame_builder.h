@@ -16,7 +16,8 @@ public:
     /// The largest payload that fits: capacity less sync, length, type and check.
     static constexpr size_t kMaxPayload = kCapacity - 4;
 
-    LinkFrameBuilder(LinkCounters& counters, FrameSink* sink) : m_counters(counters), m_sink(sink) {}
+    LinkFrameBuilder(LinkCounters& counters, FrameSink* sink)
+        : m_counters(counters), m_sink(sink) {}
 
     void begin();
     void put8(uint8_t value);

@@ -13,7 +13,8 @@ namespace crv::link {
 class PayloadReader {
 public:
     PayloadReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-    explicit PayloadReader(const LinkFrame& frame) : PayloadReader(frame.payload, frame.payloadSize) {}
+    explicit PayloadReader(const LinkFrame& frame)
+        : PayloadReader(frame.payload, frame.payloadSize) {}
 
     size_t size() const { return m_size; }
 

@@ -24,8 +24,9 @@ constexpr std::array<std::string_view, 5> kPrefixes = {"ttyUSB", "ttyACM", "ttyA
                                                        "rfcomm"};
 
 bool allDigits(std::string_view text) {
-    return !text.empty() && text.size() < 10 &&
-           std::all_of(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+    return !text.empty() && text.size() < 10 && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c));
+    });
 }
 
 // Legacy UART nodes exist whether or not a chip answers; the serial core reports type 0 then.
@@ -48,7 +49,8 @@ std::vector<DeviceName> devicesIn(const fs::path& devRoot, const fs::path& sysRo
             if (prefix == "ttyS" && !uartPresent(sysRoot, name)) {
                 continue;
             }
-            devices.push_back({group, std::stoul(name.substr(prefix.size())), entry.path().string()});
+            devices.push_back(
+                {group, std::stoul(name.substr(prefix.size())), entry.path().string()});
         }
     }
     std::sort(devices.begin(), devices.end(), [](const DeviceName& a, const DeviceName& b) {

@@ -22,8 +22,8 @@ std::string versionLine(const FirmwareVersion& version);
 
 /// What a version message does to the identification of the board.
 struct Identification {
-    bool identified = false;               ///< the new value of boardIdentified
-    std::optional<std::string> warning;    ///< the outdated-firmware text to show, if any
+    bool identified = false;            ///< the new value of boardIdentified
+    std::optional<std::string> warning; ///< the outdated-firmware text to show, if any
 };
 
 /// Builds above 3000 identify the board; the first identification of a build from 3001 to 6087

@@ -85,17 +85,19 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         StreamCase{"ReadRequestWithoutPayload", kVersionRequest, {{0x81, 2, {}}}},
         StreamCase{"GarbageBeforeSync", {0x00, 0x55, 0xCB, 0x03, 0x03, 0x01, 0xCA}, {{3, 3, {1}}}},
-        StreamCase{"BackToBack", join({kArm, kVersion, kDisarm}),
+        StreamCase{"BackToBack",
+                   join({kArm, kVersion, kDisarm}),
                    {{3, 3, {1}}, {1, 8, {0, 2, 0, 0, 0x17, 0xD4}}, {3, 3, {0}}}},
         StreamCase{"CheckOffByOneIsDroppedNextFrameKept",
-                   join({{0xCB, 0x03, 0x03, 0x01, 0xCB}, kDisarm}), {{3, 3, {0}}}},
+                   join({{0xCB, 0x03, 0x03, 0x01, 0xCB}, kDisarm}),
+                   {{3, 3, {0}}}},
         StreamCase{"Length253Abandoned", join({{0xCB, 0xFD}, kArm}), {{3, 3, {1}}}},
         StreamCase{"Length254Abandoned", join({{0xCB, 0xFE}, kArm}), {{3, 3, {1}}}},
         StreamCase{"Length255Abandoned", join({{0xCB, 0xFF}, kArm}), {{3, 3, {1}}}},
         // A sync byte inside a dropped frame is not looked at again: no arm frame is found
         // in CB 03 03 01 CA although it sits in the bytes.
-        StreamCase{"NoBacktrackingAfterBadCheck", {0xCB, 0x05, 0x03, 0xCB, 0x03, 0x03, 0x01, 0xCA},
-                   {}},
+        StreamCase{
+            "NoBacktrackingAfterBadCheck", {0xCB, 0x05, 0x03, 0xCB, 0x03, 0x03, 0x01, 0xCA}, {}},
         // Lengths 0 and 1 make the third byte the check; it lands in the type position.
         StreamCase{"LengthZero", {0xCB, 0x00, 0xCB}, {{0xCB, 0, {}}}},
         StreamCase{"LengthOne", {0xCB, 0x01, 0xCA}, {{0xCA, 1, {}}}},
@@ -141,12 +143,14 @@ TEST_F(ParserTest, KeepsStreamOrderWhenAHandlerFeedsAgain) {
         if (!nestedFed && frame.payloadSize == 1 && frame.payload[0] == 1) {
             nestedFed = true;
             feed(nested);
-            EXPECT_EQ(frames.size(), 4u) << "frames completed in the nested call are dispatched there";
+            EXPECT_EQ(frames.size(), 4u)
+                << "frames completed in the nested call are dispatched there";
         }
     };
     feed(outer);
-    EXPECT_EQ(frames, (std::vector<SeenFrame>{
-                          {3, 3, {1}}, {3, 3, {0}}, {1, 8, {0, 2, 0, 0, 0x17, 0xD4}}, {0x81, 2, {}}}));
+    EXPECT_EQ(frames,
+              (std::vector<SeenFrame>{
+                  {3, 3, {1}}, {3, 3, {0}}, {1, 8, {0, 2, 0, 0, 0x17, 0xD4}}, {0x81, 2, {}}}));
     EXPECT_EQ(counters.framesReceived, 4u);
 
     // Fully back at rest: the next frame parses normally.

@@ -34,8 +34,8 @@ protected:
 };
 
 TEST_F(PortListTest, ListsSerialDevicesInNaturalOrderThenStableNames) {
-    for (const char* name : {"ttyUSB10", "ttyUSB2", "ttyACM0", "ttyS1", "ttyS0", "rfcomm0",
-                             "tty0", "ttyS", "ttyUSB", "ttyUSBx", "COM1", "console", "ttyAMA3"}) {
+    for (const char* name : {"ttyUSB10", "ttyUSB2", "ttyACM0", "ttyS1", "ttyS0", "rfcomm0", "tty0",
+                             "ttyS", "ttyUSB", "ttyUSBx", "COM1", "console", "ttyAMA3"}) {
         device(name);
     }
     uartType("ttyS0", "4");
@@ -57,8 +57,8 @@ TEST(ReselectIndexTest, KeepsTheIndexOrTakesTheLastEntry) {
     struct Row {
         int remembered, count, expected;
     };
-    for (const Row& row : {Row{4, 2, 1}, Row{1, 3, 1}, Row{0, 0, -1}, Row{3, 0, -1},
-                           Row{-1, 3, -1}}) {
+    for (const Row& row :
+         {Row{4, 2, 1}, Row{1, 3, 1}, Row{0, 0, -1}, Row{3, 0, -1}, Row{-1, 3, -1}}) {
         EXPECT_EQ(reselectIndex(row.remembered, row.count), row.expected)
             << row.remembered << " of " << row.count;
     }

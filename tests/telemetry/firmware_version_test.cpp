@@ -8,8 +8,8 @@ namespace crv::telemetry {
 namespace {
 
 FirmwareVersion decode(std::vector<uint8_t> payload) {
-    return decodeFirmwareVersion({1, static_cast<uint8_t>(payload.size() + 2), payload.data(),
-                                  payload.size()});
+    return decodeFirmwareVersion(
+        {1, static_cast<uint8_t>(payload.size() + 2), payload.data(), payload.size()});
 }
 
 TEST(FirmwareVersionTest, DecodesAndFormatsTheVersionLine) {
@@ -30,9 +30,9 @@ struct IdentifyRow {
 
 TEST(FirmwareVersionTest, IdentifiesAndWarnsByBuild) {
     const IdentifyRow rows[] = {
-        {false, 6100, true, false},  {false, 6088, true, false}, {false, 6087, true, true},
-        {false, 5000, true, true},   {true, 5000, true, false},  {false, 3001, true, true},
-        {false, 3000, false, false}, {false, 2500, false, false}, {true, 2500, false, false},
+        {false, 6100, true, false},   {false, 6088, true, false},  {false, 6087, true, true},
+        {false, 5000, true, true},    {true, 5000, true, false},   {false, 3001, true, true},
+        {false, 3000, false, false},  {false, 2500, false, false}, {true, 2500, false, false},
         {false, 40000, false, false},
     };
     for (const IdentifyRow& row : rows) {

@@ -73,7 +73,8 @@ TEST_F(TForm1Test, ConnectFailureShowsTheSystemTextAndStaysClosed) {
     port.openError = "No such file or directory";
     connectTo("/dev/ttyUSB7");
     ASSERT_EQ(boxes.texts.size(), 1);
-    EXPECT_TRUE(boxes.texts[0].contains("No such file or directory")) << boxes.texts[0].toStdString();
+    EXPECT_TRUE(boxes.texts[0].contains("No such file or directory"))
+        << boxes.texts[0].toStdString();
     EXPECT_EQ(form.Button1->text(), "Connect");
     EXPECT_TRUE(form.ComboBox1->isEnabled());
 }

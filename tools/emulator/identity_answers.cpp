@@ -6,7 +6,6 @@
 #include "link/message_types.h"
 #include "link/payload_reader.h"
 
-
 namespace crv::emulator {
 
 namespace {
@@ -34,7 +33,8 @@ public:
         board.dispatcher().setHandler(msg::kModel, [this](const LinkFrame& frame) {
             isReadRequest(frame) ? sendCurrentModel() : selectModel(frame);
         });
-        board.dispatcher().setHandler(msg::kModelList, [this](const LinkFrame&) { sendModelList(); });
+        board.dispatcher().setHandler(msg::kModelList,
+                                      [this](const LinkFrame&) { sendModelList(); });
         board.dispatcher().setHandler(msg::kBoardConfig, [this](const LinkFrame& frame) {
             isReadRequest(frame) ? sendBoardConfig() : storeBoardConfig(frame);
         });

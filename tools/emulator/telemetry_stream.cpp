@@ -41,7 +41,8 @@ struct Flight {
     }
     int32_t longitudeE7() const {
         const double east = kCircleRadiusM * std::sin(angle);
-        const double metresPerDegree = kMetresPerDegree * std::cos(kHomeLatDeg * std::numbers::pi / 180);
+        const double metresPerDegree =
+            kMetresPerDegree * std::cos(kHomeLatDeg * std::numbers::pi / 180);
         return static_cast<int32_t>(std::lround((kHomeLonDeg + east / metresPerDegree) * 1e7));
     }
     int32_t altitudeDeciM() const { return static_cast<int32_t>(1200 + 50 * std::sin(t / 20)); }

@@ -42,8 +42,9 @@ TForm1::TForm1(link::BoardLink& link, QWidget* parent) : QWidget(parent), m_link
     Timer1->setInterval(kReportIntervalMs);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
 
-    m_link.dispatcher().setHandler(link::msg::kFirmwareVersion,
-                                   [this](const link::LinkFrame& frame) { VersionReceived(frame); });
+    m_link.dispatcher().setHandler(
+        link::msg::kFirmwareVersion,
+        [this](const link::LinkFrame& frame) { VersionReceived(frame); });
     m_link.session().setLinkLostHandler([this](const std::string& reason) { LinkLost(reason); });
 }
 
