@@ -106,17 +106,19 @@ void BM_Parser(benchmark::State& state) {
             [&perType](const crv::link::LinkFrame& frame) { ++perType[frame.messageId()]; });
     }
     LinkFrameParser parser(counters, dispatcher);
-    const long allocationsBefore = g_allocations;
+    long allocations = 0;
     for (auto _ : state) {
+        const long before = g_allocations;
         for (size_t at = 0; at < bytes.size(); at += chunk) {
             parser.feed(bytes.data() + at, std::min(chunk, bytes.size() - at));
         }
+        allocations += g_allocations - before;
     }
     const double frames = static_cast<double>(counters.framesReceived);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
     state.counters["frames"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
     state.counters["allocs_per_frame"] =
-        static_cast<double>(g_allocations - allocationsBefore) / std::max(frames, 1.0);
+        static_cast<double>(allocations) / std::max(frames, 1.0);
     benchmark::DoNotOptimize(perType);
 }
 BENCHMARK(BM_Parser)->Arg(250)->Arg(4 << 20);

@@ -9,7 +9,7 @@ namespace {
 
 // XOR of count bytes, eight at a time and the rest in at most three steps: frames are short,
 // and a plain byte loop would cost a step per byte.
-uint8_t xorOf(const uint8_t* data, size_t count) {
+[[gnu::always_inline]] inline uint8_t xorOf(const uint8_t* data, size_t count) {
     uint64_t words = 0;
     size_t i = 0;
     for (; i + 8 <= count; i += 8) {
