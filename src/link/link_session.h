@@ -5,7 +5,7 @@
 #include "link/link_frame_builder.h"
 #include "link/link_frame_parser.h"
 #include "link/serial_port.h"
-#include "link/status.h"
+#include "common/status.h"
 #include "link/stream_rates.h"
 
 #include <functional>

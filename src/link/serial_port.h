@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/status.h"
+#include "common/status.h"
 
 #include <cstddef>
 #include <cstdint>
