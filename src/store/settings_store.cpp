@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cstdio>
 #include <limits>
 
 namespace crv::store {
@@ -88,11 +87,9 @@ double leadingNumber(const std::string& text) {
 }
 
 std::string sixDecimals(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.6f", value);
-    // snprintf follows the C locale, which the program never changes; make sure of the point.
-    std::replace(text, text + sizeof text, ',', '.');
-    return text;
+    char text[400]; // room for the largest double in fixed notation
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+    return std::string(text, result.ptr);
 }
 
 std::optional<std::string> SettingsStore::read(Table table, const std::string& name) {
