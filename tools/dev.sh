@@ -48,7 +48,8 @@ cmd_run() {
     deps
     configure_and_build build
     start_emulator build/crv-board
-    build/src/app/crvgcs --port build/crv-board
+    # The build folder holds img/ and is where the settings file goes.
+    (cd build && src/app/crvgcs --port ./crv-board)
 }
 
 start_emulator() { # link path; sets $emulator
@@ -98,7 +99,7 @@ cmd_shot() {
     start_emulator build/crv-shot-board
     local shot=${SHOT:-build/screenshot.png}
     xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
-        build/src/app/crvgcs --port build/crv-shot-board & gcs=$!
+        (cd build && exec src/app/crvgcs --port ./crv-shot-board) & gcs=$!
         sleep "${SHOT_DELAY:-4}"
         import -window root "$1"
         kill "$gcs"' _ "$shot"

@@ -60,10 +60,12 @@ void LinkSession::pollIdentification(LinkFrameBuilder& builder, const StreamRate
     builder.sendReadRequest(msg::kBoardConfig);
     builder.sendReadRequest(msg::kFirmwareVersion);
     for (size_t i = 0; i < rates.size(); ++i) {
-        builder.begin();
-        builder.put8(kStreamRateTypes[i]);
-        builder.put8(rates[i]);
-        builder.finish();
+        if (rates[i]) {
+            builder.begin();
+            builder.put8(kStreamRateTypes[i]);
+            builder.put8(*rates[i]);
+            builder.finish();
+        }
     }
     builder.begin();
     builder.put8(msg::kModelList);

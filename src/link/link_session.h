@@ -41,8 +41,8 @@ public:
 
     /// Computes the report lines from the counters since the last report, and resets them.
     LinkReport takeReport();
-    /// While open and unidentified, asks for model, board configuration, version, sets the six
-    /// stream rates and asks for the model list.
+    /// While open and unidentified, asks for model, board configuration, version, sets the
+    /// stream rates that have a code and asks for the model list.
     void pollIdentification(LinkFrameBuilder& builder, const StreamRateCodes& rates);
 
     void sendFrame(const uint8_t* frame, size_t size) override;

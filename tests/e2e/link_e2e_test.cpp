@@ -112,9 +112,9 @@ TEST_F(LinkEndToEnd, ReconnectsWithTheConnectButton) {
 }
 
 TEST_F(LinkEndToEnd, OpensATypedRelativePath) {
+    form.show();
     const QString before = QDir::currentPath();
     QDir::setCurrent(folder.path());
-    form.show();
     form.ComboBox1->setEditText("./board");
     form.Button1->click();
     const bool ok = identified();

@@ -85,8 +85,27 @@ TEST_F(SessionTest, PollRunsOnlyWhileOpenAndUnidentified) {
     session().disconnect();
     EXPECT_TRUE(session().boardIdentified());
     ASSERT_TRUE(session().connect("pty").ok());
-    session().pollIdentification(link.builder(), {});
+    session().pollIdentification(link.builder(), {1, 4, 4, 4, 4, 9});
     EXPECT_EQ(link.counters().framesSent, 10u);
+}
+
+TEST_F(SessionTest, PollSkipsStreamsWithoutARate) {
+    ASSERT_TRUE(session().connect("pty").ok());
+    session().pollIdentification(link.builder(), {0, std::nullopt, std::nullopt, std::nullopt,
+                                                  std::nullopt, std::nullopt});
+    EXPECT_EQ(port.written, (Bytes{0xCB, 0x02, 0xA8, 0x61, 0xCB, 0x02, 0x98, 0x51, 0xCB, 0x02,
+                                   0x81, 0x48, 0xCB, 0x03, 0x20, 0x00, 0xE8, 0xCB, 0x02, 0x2A,
+                                   0xE3}));
+}
+
+TEST(StreamRatesTest, ItemsMapToRateCodes) {
+    EXPECT_EQ(rateCodeForItem(0), kStreamOff);
+    EXPECT_EQ(rateCodeForItem(1), 9);
+    EXPECT_EQ(rateCodeForItem(2), 4);
+    EXPECT_EQ(rateCodeForItem(3), 1);
+    EXPECT_EQ(rateCodeForItem(4), 0);
+    EXPECT_EQ(rateCodeForItem(5), std::nullopt);
+    EXPECT_EQ(rateCodeForItem(-1), std::nullopt);
 }
 
 TEST_F(SessionTest, ReportCountsSinceTheLastReport) {

@@ -2,12 +2,15 @@
 
 #include "link/message_types.h"
 #include "link/port_list.h"
-#include "telemetry/firmware_version.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 
@@ -18,15 +21,9 @@ namespace crv::ui {
 namespace {
 
 constexpr int kBuildNumber = 98;
-constexpr int kReportIntervalMs = 1000;
+const QPoint kHorizonAt(35, 15);
 
 QString text(const std::string& value) { return QString::fromStdString(value); }
-
-template <typename T> T* named(QWidget* parent, const char* name) {
-    auto* widget = new T(parent);
-    widget->setObjectName(name);
-    return widget;
-}
 
 } // namespace
 
@@ -34,60 +31,59 @@ TForm1::TForm1(link::BoardLink& link, QWidget* parent) : QWidget(parent), m_link
     setObjectName("TForm1");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(1000, 640);
+    setFixedSize(1000, 648);
+
+    createAttitudeArea();
+    createBars();
+    createNavigationGroup();
+    createMeasurementsGroup();
+    createCompassBox();
+    createBoardConfigGroup();
     createLinkGroup();
+    createJoystickGroup();
+    createSimulatorGroup();
+    createWindowButtons();
+    createMenus();
+    createTimers();
+    setBoardGroupsVisible(false);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(kReportIntervalMs);
-    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    // The designed selections; the settings replace them when the window is first shown.
+    RCrate->setCurrentIndex(2);
+    Servorate->setCurrentIndex(2);
+    IMUrate->setCurrentIndex(3);
+    NAVrate->setCurrentIndex(2);
+    CRDrate->setCurrentIndex(2);
+    VOLTrate->setCurrentIndex(1);
 
-    m_link.dispatcher().setHandler(
-        link::msg::kFirmwareVersion,
-        [this](const link::LinkFrame& frame) { VersionReceived(frame); });
-    m_link.session().setLinkLostHandler([this](const std::string& reason) { LinkLost(reason); });
-}
-
-void TForm1::createLinkGroup() {
-    GroupBox2 = named<QGroupBox>(this, "GroupBox2");
-    GroupBox2->setTitle("GCS Link");
-    GroupBox2->setGeometry(720, 8, 272, 168);
-
-    ComboBox1 = named<QComboBox>(GroupBox2, "ComboBox1");
-    ComboBox1->setEditable(true); // a device path can be typed, a pseudo-terminal for one
-    ComboBox1->setGeometry(8, 22, 150, 26);
-    for (const char* item : {"1", "2", "3", "4", "5", "6"}) {
-        ComboBox1->addItem(item);
-    }
-
-    Button1 = named<QPushButton>(GroupBox2, "Button1");
-    Button1->setText("Connect");
-    Button1->setGeometry(190, 22, 74, 26);
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-
-    Button22 = named<QPushButton>(GroupBox2, "Button22");
-    Button22->setText("?");
-    Button22->setToolTip("Refresh COM-ports list");
-    Button22->setGeometry(162, 23, 24, 24);
     connect(Button22, &QPushButton::clicked, this, &TForm1::Button22Click);
-
-    Button7 = named<QPushButton>(GroupBox2, "Button7");
-    Button7->setText("FW update");
-    Button7->setGeometry(8, 136, 90, 24);
-    Button7->setEnabled(false);
-
-    Label9 = named<QLabel>(GroupBox2, "Label9");
-    Label9->setText("-");
-    Label9->setGeometry(8, 52, 256, 34);
-    Label9->setWordWrap(true);
-
-    Label10 = named<QLabel>(GroupBox2, "Label10");
-    Label10->setText("Bitrate");
-    Label10->setGeometry(8, 88, 256, 20);
-
-    Label11 = named<QLabel>(GroupBox2, "Label11");
-    Label11->setText("Lost");
-    Label11->setGeometry(8, 110, 256, 20);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    connect(Button19, &QPushButton::clicked, this, [this] {
+        PopupMenu2->popup(Button19->mapToGlobal(QPoint(0, 40)));
+    });
+    connect(ARM1, &QAction::triggered, this, [this] { sendCommand(link::msg::kArmed, 1); });
+    connect(DISARM1, &QAction::triggered, this, [this] { sendCommand(link::msg::kArmed, 0); });
+    for (QAction* mode : PopupMenu2->actions()) {
+        connect(mode, &QAction::triggered, this, [this, mode] {
+            sendCommand(link::msg::kFlightMode, static_cast<uint8_t>(mode->data().toInt()));
+        });
+    }
+    const std::pair<QComboBox*, uint8_t> rateLists[] = {
+        {IMUrate, link::msg::kAttitude},   {RCrate, link::msg::kRcInputs},
+        {Servorate, link::msg::kServoOutputs}, {NAVrate, link::msg::kNavigation},
+        {CRDrate, link::msg::kGps},        {VOLTrate, link::msg::kPower},
+    };
+    for (const auto& [list, type] : rateLists) {
+        // activated: only a choice of the user sends
+        connect(list, &QComboBox::activated, this, [this, type = type](int index) {
+            if (const auto code = link::rateCodeForItem(index)) {
+                sendCommand(type, *code);
+            }
+        });
+    }
+    registerHandlers();
+    m_link.session().setLinkLostHandler([this](const std::string& reason) { LinkLost(reason); });
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -101,13 +97,34 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::MainWindowShown() {
     ListPorts();
     ComboBox1->setCurrentIndex(0);
-    setWindowTitle("Corvane X Ground Control Station build " + QString::number(kBuildNumber));
     Timer1->start();
+    Timer2->start();
     if (!m_startupPort.empty()) {
         selectPort(m_startupPort);
         // Once the window is on screen, so a failure box has the window behind it.
         QTimer::singleShot(0, this, &TForm1::Button1Click);
     }
+    const Status images = m_horizon.load("img/AH_top.bmp", "img/AH_bottom.bmp");
+    if (!images.ok()) {
+        QMessageBox::critical(this, "crvgcs", text(images.message()));
+        return;
+    }
+    m_horizonFrame = m_horizon.ComposeHorizon();
+    setWindowTitle("Corvane X Ground Control Station build " + QString::number(kBuildNumber));
+}
+
+void TForm1::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawImage(kHorizonAt, m_horizonFrame);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Label37 && event->type() == QEvent::MouseButtonPress) {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        PopupMenu1->popup(Label37->mapToGlobal(press->position().toPoint() + QPoint(0, 30)));
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TForm1::ListPorts() {
@@ -175,6 +192,8 @@ void TForm1::Disconnect() {
 void TForm1::ShowLinkClosed() {
     Button1->setText("Connect");
     ComboBox1->setEnabled(true);
+    setBoardGroupsVisible(false);
+    MagBox->hide();
     Button7->setEnabled(false);
     Label9->setText("-");
     const std::string selected = ComboBox1->currentText().toStdString();
@@ -190,28 +209,57 @@ void TForm1::LinkLost(const std::string& reason) {
     Label9->setText(text("Link lost: " + reason));
 }
 
+// The groups that only make sense with an identified board.
+void TForm1::setBoardGroupsVisible(bool visible) {
+    for (QWidget* widget : {static_cast<QWidget*>(GroupBox1), static_cast<QWidget*>(GroupBox4),
+                            static_cast<QWidget*>(GroupBox6), static_cast<QWidget*>(Button16),
+                            static_cast<QWidget*>(Button18)}) {
+        widget->setVisible(visible);
+    }
+}
+
 void TForm1::Timer1Timer() {
     const link::LinkReport report = m_link.session().takeReport();
     Label10->setText(text(report.bitrate));
     Label11->setText(text(report.frameRate));
     m_link.session().pollIdentification(m_link.builder(), streamRateCodes());
+    ShowArmedState();
 }
 
-// The lists of the stream rates come with the telemetry displays; until then the defaults:
-// attitude 5, RC and servo 2, navigation 2, GPS 2 and power 1 per second.
-link::StreamRateCodes TForm1::streamRateCodes() const { return {1, 4, 4, 4, 4, 9}; }
+void TForm1::Timer2Timer() {
+    m_horizonFrame = m_horizon.ComposeHorizon();
+    update(QRect(kHorizonAt, m_horizonFrame.size()));
+}
 
-void TForm1::VersionReceived(const link::LinkFrame& frame) {
-    const telemetry::FirmwareVersion version = telemetry::decodeFirmwareVersion(frame);
-    Label9->setText(text(telemetry::versionLine(version)));
-    Button7->setEnabled(true);
-    const telemetry::Identification result =
-        telemetry::identify(m_link.session().boardIdentified(), version);
-    // Set before the box opens: versions arriving meanwhile open no second box.
-    m_link.session().setBoardIdentified(result.identified);
-    if (result.warning) {
-        QMessageBox::warning(this, windowTitle(), text(*result.warning));
+void TForm1::ShowArmedState() {
+    const bool armed = m_vehicle.armed != 0;
+    Label37->setText(armed ? "ARMED" : "DISRM");
+    QPalette colours = Label37->palette();
+    colours.setColor(QPalette::WindowText, armed ? Qt::red : Qt::black);
+    Label37->setPalette(colours);
+    ARM1->setEnabled(!armed);
+    DISARM1->setEnabled(armed);
+    for (QWidget* widget : {static_cast<QWidget*>(GroupBox1), static_cast<QWidget*>(GroupBox3),
+                            static_cast<QWidget*>(GroupBox5), static_cast<QWidget*>(Button7)}) {
+        widget->setEnabled(!armed);
     }
+}
+
+link::StreamRateCodes TForm1::streamRateCodes() const {
+    return {link::rateCodeForItem(IMUrate->currentIndex()),
+            link::rateCodeForItem(RCrate->currentIndex()),
+            link::rateCodeForItem(Servorate->currentIndex()),
+            link::rateCodeForItem(NAVrate->currentIndex()),
+            link::rateCodeForItem(CRDrate->currentIndex()),
+            link::rateCodeForItem(VOLTrate->currentIndex())};
+}
+
+void TForm1::sendCommand(uint8_t type, uint8_t value) {
+    link::LinkFrameBuilder& out = m_link.builder();
+    out.begin();
+    out.put8(type);
+    out.put8(value);
+    out.finish();
 }
 
 } // namespace crv::ui

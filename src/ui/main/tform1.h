@@ -1,22 +1,35 @@
 #pragma once
 
 #include "link/board_link.h"
+#include "telemetry/vehicle_state.h"
+#include "ui/main/horizon.h"
 
+#include <QImage>
 #include <QWidget>
 
+#include <array>
 #include <string>
 #include <vector>
 
+class QAction;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
 class QPushButton;
+class QSlider;
 class QTimer;
 
 namespace crv::ui {
 
-/// The main window: the board link controls and, once the board has identified itself, its
-/// telemetry and commands.
+class PieGauge;
+
+/// The main window: the board link, the live telemetry, the artificial horizon, the board
+/// commands and the buttons that open the other windows. Controls carry their names as object
+/// names.
 class TForm1 : public QWidget {
     Q_OBJECT
 
@@ -25,39 +38,129 @@ public:
 
     /// A device to list, select and connect to once the window is first shown.
     void setStartupPort(const std::string& path) { m_startupPort = path; }
+    const telemetry::VehicleState& vehicle() const { return m_vehicle; }
+    const ArtificialHorizon& horizon() const { return m_horizon; }
 
-    // The "GCS Link" group.
+    // Attitude area, heading pie and armed indicator.
+    QLabel *Label1, *Label2, *Label3, *Label4;
+    PieGauge* hdg_pie;
+    QLabel *Label34, *Label35, *Label37;
+
+    // Radio and servo bars; the gauges are named rci1 to rci8 and rco1 to rco8.
+    QLabel *Label5, *Label6, *Label7;
+    std::array<QProgressBar*, 8> rci;
+    std::array<QProgressBar*, 8> rco;
+
+    // Stream rate lists.
+    QComboBox *RCrate, *Servorate, *IMUrate, *NAVrate, *CRDrate, *VOLTrate;
+
+    // "Measurements && Modes".
+    QGroupBox* GroupBox6;
+    QLabel *Label42, *Label43, *Label48, *Label49, *Label50, *Label52;
+    QPushButton *Button19, *Button5, *Button25, *Button26, *Button27, *Button23;
+
+    // "Navigation".
+    QGroupBox* GroupBox4;
+    QLabel *alt_asl, *temp_c, *gps_spd, *air_spd, *gpsfix, *numsats, *hdop, *lat_l, *lon_l, *alt_g;
+    QLabel *Label51, *flightmode_t;
+    QPushButton *Button14, *Button21;
+
+    // "Board Configuration".
+    QGroupBox* GroupBox1;
+    QLineEdit *Edit1, *Edit2, *Edit3, *Edit4, *Edit5;
+    QCheckBox *CheckBox1, *CheckBox2, *CheckBox3;
+    QPushButton *Button4, *Button3, *Button20, *Button2;
+    QComboBox* ComboBox2;
+    QLabel *Label17, *currentmdl;
+
+    // "GCS Link".
     QGroupBox* GroupBox2;
     QComboBox* ComboBox1;
-    QPushButton* Button1;
-    QPushButton* Button22;
-    QLabel* Label9;
-    QLabel* Label10;
-    QLabel* Label11;
-    QPushButton* Button7;
+    QPushButton *Button1, *Button22, *Button7;
+    QLabel *Label9, *Label10, *Label11;
 
-    QTimer* Timer1;
+    // "Joystick Control".
+    QGroupBox* GroupBox3;
+    QComboBox *ComboBox3, *ComboBox4, *ComboBox5;
+    QCheckBox *jrollrev, *jpitchrev, *jthrrev, *jyawrev, *CheckBox6;
+    QSlider *jrolltrim, *jpitchtrim, *jyawtrim;
+    QProgressBar *jrollbar, *jpitchbar, *jthrbar, *jyawbar;
+    QLabel* jstatus;
+    QPushButton* Button8;
+
+    // "FlightGear Simulator".
+    QGroupBox* GroupBox5;
+    QLabel* fg_status;
+    QPushButton *Button11, *Button12, *Button13;
+    QLineEdit* fg_path;
+    QCheckBox* fg_enabled;
+
+    // "Compass Setup".
+    QGroupBox* MagBox;
+    QLineEdit *magx, *magy, *magz, *magxc, *magyc, *magzc;
+    QPushButton *Button9, *Button10;
+
+    // Restore defaults and the window buttons.
+    QCheckBox* CheckBox5;
+    QPushButton *Button6, *Button15, *Button16, *Button18, *Button24, *BitBtn1, *BitBtn2, *BitBtn3;
+
+    QMenu *PopupMenu1, *PopupMenu2;
+    QAction *DISARM1, *ARM1;
+    QAction *Manual1, *Acro1, *Stable1, *AltHold1, *PosHold1, *Return1, *Auto1;
+
+    QTimer *Timer1, *Timer2, *Timer3;
 
     void ListPorts();
     void Button1Click();
     void Button22Click();
     void Timer1Timer();
+    void Timer2Timer();
+    void ShowArmedState();
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Layout, one function a group.
+    void createAttitudeArea();
+    void createBars();
+    void createMeasurementsGroup();
+    void createNavigationGroup();
+    void createBoardConfigGroup();
     void createLinkGroup();
+    void createJoystickGroup();
+    void createSimulatorGroup();
+    void createCompassBox();
+    void createWindowButtons();
+    void createMenus();
+    void createTimers();
+
+    void registerHandlers();
     void MainWindowShown();
     void Connect();
     void Disconnect();
     void ShowLinkClosed();
     void LinkLost(const std::string& reason);
-    void VersionReceived(const link::LinkFrame& frame);
+    void setBoardGroupsVisible(bool visible);
     void selectPort(const std::string& path);
     link::StreamRateCodes streamRateCodes() const;
+    void sendCommand(uint8_t type, uint8_t value);
+
+    // Message handlers.
+    void VersionReceived(const link::LinkFrame& frame);
+    void AttitudeReceived(const link::LinkFrame& frame);
+    void NavigationReceived(const link::LinkFrame& frame);
+    void GpsReceived(const link::LinkFrame& frame);
+    void MagnetometerReceived(const link::LinkFrame& frame);
+    void PowerReceived(const link::LinkFrame& frame);
+    void ChannelsReceived(const std::array<QProgressBar*, 8>& gauges, const link::LinkFrame& frame);
 
     link::BoardLink& m_link;
+    telemetry::VehicleState m_vehicle;
+    ArtificialHorizon m_horizon;
+    QImage m_horizonFrame;
     std::string m_startupPort;
     /// Devices that opened, typed paths among them; listed with the system's from then on.
     std::vector<std::string> m_typedPorts;
