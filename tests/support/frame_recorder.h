@@ -22,6 +22,19 @@ inline SeenFrame seen(const LinkFrame& frame) {
     return {frame.type, frame.length, Bytes(frame.payload, frame.payload + frame.payloadSize)};
 }
 
+/// A whole frame around a payload, its check byte computed. Tests of the codec itself use frames
+/// written out by hand instead.
+inline Bytes frameOf(uint8_t type, const Bytes& payload) {
+    Bytes frame = {0xCB, static_cast<uint8_t>(payload.size() + 2), type};
+    frame.insert(frame.end(), payload.begin(), payload.end());
+    uint8_t check = 0;
+    for (uint8_t byte : frame) {
+        check ^= byte;
+    }
+    frame.push_back(check);
+    return frame;
+}
+
 /// Collects every frame handed to it, back to back.
 class CollectingSink : public FrameSink {
 public:

@@ -1,17 +1,28 @@
 #include "ui/main/tform1.h"
 
 #include "support/fake_serial_port.h"
+#include "support/frame_recorder.h"
 #include "support/modal_catcher.h"
+#include "ui/main/pie_gauge.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
 
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace crv::ui {
 namespace {
@@ -23,6 +34,15 @@ protected:
     TForm1Test() {
         form.show();
         form.Timer1->stop(); // the tests run the report themselves
+    }
+
+    void receiveFrame(uint8_t type, const Bytes& payload) {
+        receive(link::testing::frameOf(type, payload));
+    }
+    Bytes sentAfter(const std::function<void()>& action) {
+        port.written.clear();
+        action();
+        return port.written;
     }
 
     void connectTo(const QString& device) {
@@ -141,6 +161,109 @@ TEST_F(TForm1Test, FailingPortClosesTheLinkAndSaysWhy) {
     EXPECT_TRUE(form.ComboBox1->isEnabled());
     EXPECT_EQ(form.Label9->text(), "Link lost: device disconnected");
     EXPECT_FALSE(link.session().linkOpen());
+}
+
+TEST_F(TForm1Test, TelemetryFillsTheDisplays) {
+    connectTo("/tmp/pty");
+    receiveFrame(32, {0x01, 0x31, 0xFF, 0x9C, 0x0E, 0x0F, 0x00, 0x07});
+    EXPECT_EQ(form.Label1->text(), "30.5");
+    EXPECT_EQ(form.Label2->text(), "-10");
+    EXPECT_EQ(form.Label3->text(), "359.9");
+    EXPECT_EQ(form.Label4->text(), "7");
+    EXPECT_EQ(form.hdg_pie->value(), 3599);
+
+    receiveFrame(34, {3, 9, 12, 0x20, 0xCB, 0xD2, 0x86, 0x2B, 0xC4, 0x33, 0xA0, 0x00, 0x79});
+    EXPECT_EQ(form.gpsfix->text(), "OK");
+    EXPECT_EQ(form.lat_l->text(), "55.02286");
+    EXPECT_EQ(form.alt_g->text(), "121");
+
+    receiveFrame(36, {0x00, 0x73, 0x00, 0x0F, 0x04, 0xB0, 0x00, 0x78, 0x00, 0x55});
+    EXPECT_EQ(form.Label42->text(), "11.5V");
+    EXPECT_EQ(form.Label50->text(), "85%");
+
+    receiveFrame(33, {0x00, 0x39, 0x00, 0x00, 0x30, 0x39, 0xFB, 0x00, 0x3C, 0x06, 0x01});
+    EXPECT_EQ(form.alt_asl->text(), "1234.5");
+    EXPECT_EQ(form.flightmode_t->text(), "AUTO");
+    receiveFrame(33, {0x00, 0x39, 0x00, 0x00, 0x30, 0x39, 0xFB, 0x00, 0x3C, 12, 0x01});
+    EXPECT_EQ(form.flightmode_t->text(), "AUTO") << "an unknown mode leaves the text";
+
+    receiveFrame(35, {0x01, 0x2C, 0x00, 0x96, 0x00, 0x64});
+    EXPECT_EQ(form.magx->text(), "300");
+}
+
+TEST_F(TForm1Test, ChannelGaugesClipAtTheirEnds) {
+    connectTo("/tmp/pty");
+    receiveFrame(30, {0x07, 0x08, 0x10, 0x68, 0x0B, 0xB8, 0x00, 0x00, 0xFF, 0xFF});
+    EXPECT_EQ(form.rci[0]->value(), -1200);
+    EXPECT_EQ(form.rci[1]->value(), 1200);
+    EXPECT_EQ(form.rci[2]->value(), 0);
+    EXPECT_EQ(form.rci[3]->value(), -1200);
+    EXPECT_EQ(form.rci[4]->value(), 1200);
+    EXPECT_EQ(form.findChild<QProgressBar*>("rci2"), form.rci[1]);
+    receiveFrame(31, {0x0B, 0xB8});
+    EXPECT_EQ(form.rco[0]->value(), 0);
+}
+
+TEST_F(TForm1Test, ArmedStateShowsAtTheNextTick) {
+    connectTo("/tmp/pty");
+    form.Timer1Timer();
+    EXPECT_EQ(form.Label37->text(), "DISRM");
+    EXPECT_TRUE(form.ARM1->isEnabled());
+    EXPECT_FALSE(form.DISARM1->isEnabled());
+
+    receiveFrame(3, {1});
+    EXPECT_EQ(form.Label37->text(), "DISRM") << "not at once";
+    form.Timer1Timer();
+    EXPECT_EQ(form.Label37->text(), "ARMED");
+    EXPECT_EQ(form.Label37->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_FALSE(form.ARM1->isEnabled());
+    EXPECT_TRUE(form.DISARM1->isEnabled());
+    EXPECT_FALSE(form.Button7->isEnabled());
+    EXPECT_FALSE(form.GroupBox1->isEnabled());
+    EXPECT_FALSE(form.GroupBox3->isEnabled());
+    EXPECT_FALSE(form.GroupBox5->isEnabled());
+}
+
+TEST_F(TForm1Test, DisconnectHidesTheBoardGroupsAndKeepsTheValues) {
+    connectTo("/tmp/pty");
+    EXPECT_FALSE(form.GroupBox4->isVisible());
+    receiveVersion(0x17, 0xD4);
+    EXPECT_TRUE(form.GroupBox1->isVisible());
+    EXPECT_TRUE(form.GroupBox4->isVisible());
+    EXPECT_TRUE(form.GroupBox6->isVisible());
+    EXPECT_TRUE(form.Button16->isVisible());
+    receiveFrame(34, {3, 9, 12, 0x20, 0xCB, 0xD2, 0x86, 0, 0, 0, 0, 0, 0});
+    form.Button1->click();
+    EXPECT_FALSE(form.GroupBox1->isVisible());
+    EXPECT_FALSE(form.GroupBox4->isVisible());
+    EXPECT_FALSE(form.GroupBox6->isVisible());
+    EXPECT_FALSE(form.Button18->isVisible());
+    connectTo("/tmp/pty");
+    receiveVersion(0x17, 0xD4);
+    EXPECT_EQ(form.lat_l->text(), "55.02286");
+}
+
+TEST_F(TForm1Test, MenusSendArmAndFlightModeCommands) {
+    connectTo("/tmp/pty");
+    EXPECT_EQ(sentAfter([&] { form.ARM1->trigger(); }), (Bytes{0xCB, 0x03, 0x03, 0x01, 0xCA}));
+    EXPECT_EQ(sentAfter([&] { form.DISARM1->trigger(); }), (Bytes{0xCB, 0x03, 0x03, 0x00, 0xCB}));
+    EXPECT_EQ(sentAfter([&] { form.Auto1->trigger(); }), (Bytes{0xCB, 0x03, 0x0A, 0x06, 0xC4}));
+    EXPECT_EQ(sentAfter([&] { form.Manual1->trigger(); }), (Bytes{0xCB, 0x03, 0x0A, 0x00, 0xC2}));
+    QStringList items;
+    for (QAction* action : form.PopupMenu2->actions()) {
+        items << action->text();
+    }
+    EXPECT_EQ(items, (QStringList{"Manual", "Acro", "Stable", "Alt Hold", "Pos Hold", "Return",
+                                  "Auto"}));
+}
+
+TEST_F(TForm1Test, UserChoiceOfAStreamRateSendsIt) {
+    connectTo("/tmp/pty");
+    EXPECT_EQ(sentAfter([&] { form.IMUrate->activated(4); }), (Bytes{0xCB, 0x03, 0x20, 0x00, 0xE8}));
+    EXPECT_EQ(sentAfter([&] { form.IMUrate->activated(0); }), (Bytes{0xCB, 0x03, 0x20, 0x14, 0xFC}));
+    EXPECT_TRUE(sentAfter([&] { form.RCrate->setCurrentIndex(4); }).empty())
+        << "setting a list from the program sends nothing";
+    EXPECT_EQ(form.IMUrate->toolTip(), "Updates per second");
 }
 
 } // namespace
