@@ -6,6 +6,7 @@
 #include "ui/main/pie_gauge.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -13,8 +14,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -264,6 +263,94 @@ TEST_F(TForm1Test, UserChoiceOfAStreamRateSendsIt) {
     EXPECT_TRUE(sentAfter([&] { form.RCrate->setCurrentIndex(4); }).empty())
         << "setting a list from the program sends nothing";
     EXPECT_EQ(form.IMUrate->toolTip(), "Updates per second");
+}
+
+TEST_F(TForm1Test, WriteSendsTheBoardConfigurationFromTheControls) {
+    connectTo("/tmp/pty");
+    const char* texts[] = {"0.35", "1", "0.5", "0.5", "1.2"};
+    QLineEdit* fields[] = {form.Edit1, form.Edit2, form.Edit3, form.Edit4, form.Edit5};
+    for (int i = 0; i < 5; ++i) {
+        fields[i]->setText(texts[i]);
+    }
+    form.CheckBox1->setChecked(true);
+    form.CheckBox3->setChecked(true);
+    EXPECT_EQ(sentAfter([&] { form.Button3->click(); }),
+              (Bytes{0xCB, 0x08, 0x18, 0x09, 0x23, 0x64, 0x32, 0x32, 0x78, 0xED}));
+
+    testing::ModalCatcher boxes;
+    form.Edit3->setText("abc");
+    EXPECT_TRUE(sentAfter([&] { form.Button3->click(); }).empty());
+    EXPECT_EQ(boxes.texts, QStringList{"'abc' is not a valid floating point value"});
+    EXPECT_EQ(form.Edit1->text(), "0.35") << "the other fields are left alone";
+}
+
+TEST_F(TForm1Test, ReceivedBoardConfigurationFillsTheControlsAndSendsNothing) {
+    connectTo("/tmp/pty");
+    EXPECT_TRUE(sentAfter([&] { receiveFrame(24, {0x09, 0x23, 0x64, 0x32, 0x19, 0x78}); }).empty());
+    EXPECT_EQ(form.Edit1->text(), "0.35");
+    EXPECT_EQ(form.Edit2->text(), "1");
+    EXPECT_EQ(form.Edit4->text(), "0.25");
+    EXPECT_TRUE(form.CheckBox1->isChecked());
+    EXPECT_FALSE(form.CheckBox2->isChecked());
+    EXPECT_TRUE(form.CheckBox3->isChecked());
+}
+
+TEST_F(TForm1Test, LevelResetOnlyAfterConfirmation) {
+    connectTo("/tmp/pty");
+    {
+        testing::ModalCatcher cancel(QMessageBox::Cancel);
+        EXPECT_TRUE(sentAfter([&] { form.Button2->click(); }).empty());
+        EXPECT_EQ(cancel.texts,
+                  QStringList{"Place your board ABSOLUTELY horizontal\n and press OK to RESET level"});
+    }
+    testing::ModalCatcher confirm(QMessageBox::Ok);
+    EXPECT_EQ(sentAfter([&] { form.Button2->click(); }), (Bytes{0xCB, 0x03, 0x14, 0x01, 0xDD}));
+}
+
+TEST_F(TForm1Test, RestoreDefaultsNeedsTheBoxAndStartsTheIdentificationAgain) {
+    connectTo("/tmp/pty");
+    receiveVersion(0x17, 0xD4);
+    EXPECT_FALSE(form.Button6->isVisible());
+    form.CheckBox5->setChecked(true);
+    EXPECT_TRUE(form.Button6->isVisible());
+    EXPECT_EQ(sentAfter([&] { form.Button6->click(); }),
+              (Bytes{0xCB, 0x06, 0x19, 0x4F, 0x1D, 0x6B, 0x92, 0x7F}));
+    EXPECT_FALSE(form.Button6->isVisible());
+    EXPECT_FALSE(form.CheckBox5->isChecked());
+    EXPECT_FALSE(link.session().boardIdentified());
+}
+
+TEST_F(TForm1Test, OneFrameCommands) {
+    connectTo("/tmp/pty");
+    EXPECT_EQ(sentAfter([&] { form.Button20->click(); }), (Bytes{0xCB, 0x03, 0x28, 0xFF, 0x1F}))
+        << "no model selected";
+    EXPECT_EQ(sentAfter([&] { form.Button14->click(); }), (Bytes{0xCB, 0x03, 0x1B, 0x01, 0xD2}));
+    EXPECT_EQ(sentAfter([&] { form.Button5->click(); }),
+              (Bytes{0xCB, 0x04, 0x1B, 0x6E, 0xFF, 0x45}));
+    EXPECT_EQ(sentAfter([&] { form.Button9->click(); }), (Bytes{0xCB, 0x03, 0x96, 0x00, 0x5E}));
+    receiveVersion(0x17, 0xD4);
+    form.Button4->click();
+    EXPECT_FALSE(link.session().boardIdentified()) << "Read asks the board again";
+}
+
+TEST_F(TForm1Test, ModelMessagesFillTheModelList) {
+    connectTo("/tmp/pty");
+    receiveFrame(40, {1, 'T', 'r', 'a', 'i', 'n', 'e', 'r', 0, 0, 0});
+    EXPECT_EQ(form.currentmdl->text(), "#2 Trainer");
+    EXPECT_EQ(form.ComboBox2->itemText(1), "Trainer");
+    EXPECT_EQ(form.ComboBox2->currentIndex(), 1);
+
+    receiveFrame(40, {7, 'X', 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(form.currentmdl->text(), "#8 X");
+    EXPECT_EQ(form.ComboBox2->currentIndex(), 1) << "an index past the list changes only the line";
+
+    Bytes names(60, 'a');
+    const Bytes first = {0x41, 0x42, 0x43, 0, 0, 0, 0, 0, 0, 0};
+    std::copy(first.begin(), first.end(), names.begin());
+    receiveFrame(42, names);
+    EXPECT_EQ(form.ComboBox2->itemText(0), "ABC*******");
+    EXPECT_EQ(form.ComboBox2->itemText(5), "aaaaaaaaaa");
+    EXPECT_EQ(form.ComboBox2->currentIndex(), 1);
 }
 
 } // namespace

@@ -62,11 +62,11 @@ TForm1::TForm1(link::BoardLink& link, QWidget* parent) : QWidget(parent), m_link
     connect(Button19, &QPushButton::clicked, this, [this] {
         PopupMenu2->popup(Button19->mapToGlobal(QPoint(0, 40)));
     });
-    connect(ARM1, &QAction::triggered, this, [this] { sendCommand(link::msg::kArmed, 1); });
-    connect(DISARM1, &QAction::triggered, this, [this] { sendCommand(link::msg::kArmed, 0); });
+    connect(ARM1, &QAction::triggered, this, [this] { sendCommand(link::msg::kArmed, {1}); });
+    connect(DISARM1, &QAction::triggered, this, [this] { sendCommand(link::msg::kArmed, {0}); });
     for (QAction* mode : PopupMenu2->actions()) {
         connect(mode, &QAction::triggered, this, [this, mode] {
-            sendCommand(link::msg::kFlightMode, static_cast<uint8_t>(mode->data().toInt()));
+            sendCommand(link::msg::kFlightMode, {static_cast<uint8_t>(mode->data().toInt())});
         });
     }
     const std::pair<QComboBox*, uint8_t> rateLists[] = {
@@ -78,10 +78,11 @@ TForm1::TForm1(link::BoardLink& link, QWidget* parent) : QWidget(parent), m_link
         // activated: only a choice of the user sends
         connect(list, &QComboBox::activated, this, [this, type = type](int index) {
             if (const auto code = link::rateCodeForItem(index)) {
-                sendCommand(type, *code);
+                sendCommand(type, {*code});
             }
         });
     }
+    connectCommands();
     registerHandlers();
     m_link.session().setLinkLostHandler([this](const std::string& reason) { LinkLost(reason); });
 }
@@ -254,11 +255,13 @@ link::StreamRateCodes TForm1::streamRateCodes() const {
             link::rateCodeForItem(VOLTrate->currentIndex())};
 }
 
-void TForm1::sendCommand(uint8_t type, uint8_t value) {
+void TForm1::sendCommand(uint8_t type, std::initializer_list<uint8_t> payload) {
     link::LinkFrameBuilder& out = m_link.builder();
     out.begin();
     out.put8(type);
-    out.put8(value);
+    for (uint8_t byte : payload) {
+        out.put8(byte);
+    }
     out.finish();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/board_config_record.h"
 #include "link/board_link.h"
 #include "telemetry/vehicle_state.h"
 #include "ui/main/horizon.h"
@@ -8,6 +9,7 @@
 #include <QWidget>
 
 #include <array>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -64,6 +66,7 @@ public:
     QLabel *alt_asl, *temp_c, *gps_spd, *air_spd, *gpsfix, *numsats, *hdop, *lat_l, *lon_l, *alt_g;
     QLabel *Label51, *flightmode_t;
     QPushButton *Button14, *Button21;
+    QPushButton* CompassSetup; ///< opens the compass setup box
 
     // "Board Configuration".
     QGroupBox* GroupBox1;
@@ -116,6 +119,9 @@ public:
     void Timer1Timer();
     void Timer2Timer();
     void ShowArmedState();
+    void Button3Click();
+    void Button2Click();
+    void Button10Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -146,7 +152,8 @@ private:
     void setBoardGroupsVisible(bool visible);
     void selectPort(const std::string& path);
     link::StreamRateCodes streamRateCodes() const;
-    void sendCommand(uint8_t type, uint8_t value);
+    void connectCommands();
+    void sendCommand(uint8_t type, std::initializer_list<uint8_t> payload);
 
     // Message handlers.
     void VersionReceived(const link::LinkFrame& frame);
@@ -155,10 +162,14 @@ private:
     void GpsReceived(const link::LinkFrame& frame);
     void MagnetometerReceived(const link::LinkFrame& frame);
     void PowerReceived(const link::LinkFrame& frame);
+    void BoardConfigReceived(const link::LinkFrame& frame);
+    void CurrentModelReceived(const link::LinkFrame& frame);
+    void ModelListReceived(const link::LinkFrame& frame);
     void ChannelsReceived(const std::array<QProgressBar*, 8>& gauges, const link::LinkFrame& frame);
 
     link::BoardLink& m_link;
     telemetry::VehicleState m_vehicle;
+    config::BoardConfigRecord m_boardConfig;
     ArtificialHorizon m_horizon;
     QImage m_horizonFrame;
     std::string m_startupPort;

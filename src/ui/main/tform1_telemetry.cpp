@@ -38,6 +38,9 @@ void TForm1::registerHandlers() {
     dispatcher.setHandler(msg::kMagnetometer,
                           [this](const LinkFrame& f) { MagnetometerReceived(f); });
     dispatcher.setHandler(msg::kPower, [this](const LinkFrame& f) { PowerReceived(f); });
+    dispatcher.setHandler(msg::kBoardConfig, [this](const LinkFrame& f) { BoardConfigReceived(f); });
+    dispatcher.setHandler(msg::kModel, [this](const LinkFrame& f) { CurrentModelReceived(f); });
+    dispatcher.setHandler(msg::kModelList, [this](const LinkFrame& f) { ModelListReceived(f); });
 }
 
 void TForm1::VersionReceived(const link::LinkFrame& frame) {
