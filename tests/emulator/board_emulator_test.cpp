@@ -47,6 +47,8 @@ TEST_F(EmulatorTest, AnswersTheIdentificationPoll) {
     send({0xCB, 0x02, 0xA8, 0x61, 0xCB, 0x02, 0x98, 0x51, 0xCB, 0x02, 0x81, 0x48, 0xCB, 0x02, 0x2A,
           0xE3});
     EXPECT_EQ(answers, (std::vector<uint8_t>{40, 24, 1, 42}));
+    board.tick(0);
+    EXPECT_EQ(answers.back(), 3) << "then the armed state, once a second";
     EXPECT_EQ(payloads[1], (Bytes{0x00, 0x02, 0x00, 0x00, 0x17, 0xD4}));
     EXPECT_EQ(payloads[40].size(), 11u);
     EXPECT_EQ(payloads[40][0], 0);
@@ -84,6 +86,23 @@ TEST_F(EmulatorTest, StreamsAtTheRatesSet) {
     runFor(1000, 2000);
     EXPECT_EQ(count(32), 0);
     EXPECT_EQ(count(30), 5);
+}
+
+TEST_F(EmulatorTest, ArmsAndSwitchesModes) {
+    board.tick(0);
+    ASSERT_EQ(payloads[3], (Bytes{0})) << "the armed state is reported unasked";
+    send({0xCB, 0x03, 0x03, 0x01, 0xCA}); // arm
+    EXPECT_EQ(payloads[3], (Bytes{1}));
+    send({0xCB, 0x03, 0x0A, 0x06, 0xC4,   // Auto
+          0xCB, 0x03, 0x21, 0x00, 0xE9}); // navigation at 10 a second
+    board.tick(10);
+    ASSERT_EQ(payloads[33].size(), 11u);
+    EXPECT_EQ(payloads[33][9], 6);
+    send({0xCB, 0x03, 0x03, 0x00, 0xCB}); // disarm
+    EXPECT_EQ(payloads[3], (Bytes{0}));
+    answers.clear();
+    runFor(20, 2020);
+    EXPECT_EQ(count(3), 2) << "once a second";
 }
 
 TEST_F(EmulatorTest, TelemetryHasTheLayoutsAndMoves) {

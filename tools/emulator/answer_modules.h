@@ -9,5 +9,6 @@ namespace crv::emulator {
 // Each factory lives in the file of the subsystem whose answers it gives.
 std::unique_ptr<AnswerModule> makeIdentityAnswers();
 std::unique_ptr<AnswerModule> makeTelemetryStream();
+std::unique_ptr<AnswerModule> makeCommandAnswers();
 
 } // namespace crv::emulator

@@ -9,6 +9,7 @@ namespace crv::emulator {
 BoardEmulator::BoardEmulator(Output output) : m_output(std::move(output)) {
     m_modules.push_back(makeIdentityAnswers());
     m_modules.push_back(makeTelemetryStream());
+    m_modules.push_back(makeCommandAnswers());
     for (auto& module : m_modules) {
         module->attach(*this);
     }

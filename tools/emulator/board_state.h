@@ -11,6 +11,8 @@ struct BoardState {
     uint16_t versionMajor = 2;
     uint16_t versionMinor = 0;
     uint16_t build = 6100;
+    uint8_t armed = 0;
+    uint8_t flightMode = 2; ///< Stable
     uint8_t modelIndex = 0;
     std::array<std::string, 6> modelNames = {"Trainer", "Wing", "Quad", "Hexa", "Glider", "Spare"};
     /// Reverse flags, D, RC rate, roll, pitch and yaw gains, each gain × 100.

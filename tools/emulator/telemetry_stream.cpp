@@ -111,7 +111,7 @@ private:
             out.put32(static_cast<uint32_t>(flight.altitudeDeciM()));
             out.put8(18);
             out.put16(60);
-            out.put8(2); // Stable
+            out.put8(m_board->state().flightMode);
             out.put8(1);
             break;
         case msg::kGps:
