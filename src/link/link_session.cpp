@@ -36,6 +36,13 @@ void LinkSession::disconnect() {
     m_linkOpen = false;
 }
 
+void LinkSession::shutdown() {
+    if (m_linkOpen) {
+        m_port.purge();
+    }
+    disconnect();
+}
+
 void LinkSession::setLinkLostHandler(std::function<void(const std::string&)> handler) {
     m_linkLost = std::move(handler);
 }

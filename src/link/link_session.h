@@ -31,6 +31,8 @@ public:
     /// Opens and purges the port; on success the link is open and the board unidentified.
     Status connect(const std::string& portName);
     void disconnect();
+    /// At program end: discards what is still queued either way, then disconnects.
+    void shutdown();
 
     bool linkOpen() const { return m_linkOpen; }
     bool boardIdentified() const { return m_boardIdentified; }

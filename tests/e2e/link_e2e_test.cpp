@@ -56,6 +56,7 @@ class LinkEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
+        form.setDatabasePath(folder.filePath("crv_data").toStdString());
         ASSERT_TRUE(emulator.start());
     }
 
@@ -73,7 +74,8 @@ protected:
     Emulator emulator{board};
     io::QtSerialPort port;
     link::BoardLink link{port};
-    ui::TForm1 form{link};
+    store::LocalDatabase database;
+    ui::TForm1 form{link, database};
 };
 
 TEST_F(LinkEndToEnd, IdentifiesCountsAndDisconnectsWhenTheBoardDies) {

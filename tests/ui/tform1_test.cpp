@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -31,6 +32,7 @@ using Bytes = std::vector<uint8_t>;
 class TForm1Test : public ::testing::Test {
 protected:
     TForm1Test() {
+        form.setDatabasePath(folder.filePath("crv_data").toStdString());
         form.show();
         form.Timer1->stop(); // the tests run the report themselves
     }
@@ -62,9 +64,11 @@ protected:
         receive(frame);
     }
 
+    QTemporaryDir folder;
     link::testing::FakeSerialPort port;
     link::BoardLink link{port};
-    TForm1 form{link};
+    store::LocalDatabase database;
+    TForm1 form{link, database};
 };
 
 TEST_F(TForm1Test, LinkGroupHasItsControls) {

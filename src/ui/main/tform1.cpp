@@ -4,6 +4,7 @@
 #include "link/port_list.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -27,7 +28,8 @@ QString text(const std::string& value) { return QString::fromStdString(value); }
 
 } // namespace
 
-TForm1::TForm1(link::BoardLink& link, QWidget* parent) : QWidget(parent), m_link(link) {
+TForm1::TForm1(link::BoardLink& link, store::LocalDatabase& database, QWidget* parent)
+    : QWidget(parent), m_link(link), m_database(database), m_settings(database) {
     setObjectName("TForm1");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -59,6 +61,7 @@ TForm1::TForm1(link::BoardLink& link, QWidget* parent) : QWidget(parent), m_link
     connect(Button22, &QPushButton::clicked, this, &TForm1::Button22Click);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    connect(ComboBox5, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox5Change);
     connect(Button19, &QPushButton::clicked, this, [this] {
         PopupMenu2->popup(Button19->mapToGlobal(QPoint(0, 40)));
     });
@@ -96,6 +99,7 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::MainWindowShown() {
+    m_database.OpenLocalDatabase(m_databasePath);
     ListPorts();
     ComboBox1->setCurrentIndex(0);
     Timer1->start();
@@ -112,6 +116,28 @@ void TForm1::MainWindowShown() {
     }
     m_horizonFrame = m_horizon.ComposeHorizon();
     setWindowTitle("Corvane X Ground Control Station build " + QString::number(kBuildNumber));
+    RestoreSettings();
+    if (const auto failure = m_database.takeFirstFailure()) {
+        QMessageBox::warning(this, windowTitle(),
+                             text("The settings file \"" + m_databasePath +
+                                  "\" cannot be used, so settings will not be kept.\n" +
+                                  *failure));
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    MainWindowClosing();
+    QWidget::closeEvent(event);
+}
+
+void TForm1::MainWindowClosing() {
+    m_link.session().shutdown();
+    fg_enabled->setChecked(false);
+    Timer1->stop();
+    Timer2->stop();
+    Timer3->stop();
+    SaveSettings();
+    m_database.CloseLocalDatabase();
 }
 
 void TForm1::paintEvent(QPaintEvent*) {
@@ -243,6 +269,15 @@ void TForm1::ShowArmedState() {
     for (QWidget* widget : {static_cast<QWidget*>(GroupBox1), static_cast<QWidget*>(GroupBox3),
                             static_cast<QWidget*>(GroupBox5), static_cast<QWidget*>(Button7)}) {
         widget->setEnabled(!armed);
+    }
+}
+
+// The joystick poll follows the chosen rate; without a choice it keeps its interval.
+void TForm1::ComboBox5Change() {
+    constexpr int kIntervalsMs[] = {500, 200, 100, 50};
+    const int index = ComboBox5->currentIndex();
+    if (index >= 0 && index < 4) {
+        Timer3->setInterval(kIntervalsMs[index]);
     }
 }
 

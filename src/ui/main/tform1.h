@@ -2,6 +2,8 @@
 
 #include "config/board_config_record.h"
 #include "link/board_link.h"
+#include "store/local_database.h"
+#include "store/settings_store.h"
 #include "telemetry/vehicle_state.h"
 #include "ui/main/horizon.h"
 
@@ -36,7 +38,11 @@ class TForm1 : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TForm1(link::BoardLink& link, QWidget* parent = nullptr);
+    TForm1(link::BoardLink& link, store::LocalDatabase& database, QWidget* parent = nullptr);
+
+    /// The settings file to open when the window is first shown; "crv_data" in the working
+    /// folder unless a test gives another.
+    void setDatabasePath(const std::string& path) { m_databasePath = path; }
 
     /// A device to list, select and connect to once the window is first shown.
     void setStartupPort(const std::string& path) { m_startupPort = path; }
@@ -125,6 +131,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -145,6 +152,10 @@ private:
 
     void registerHandlers();
     void MainWindowShown();
+    void MainWindowClosing();
+    void RestoreSettings();
+    void SaveSettings();
+    void ComboBox5Change();
     void Connect();
     void Disconnect();
     void ShowLinkClosed();
@@ -168,6 +179,16 @@ private:
     void ChannelsReceived(const std::array<QProgressBar*, 8>& gauges, const link::LinkFrame& frame);
 
     link::BoardLink& m_link;
+    store::LocalDatabase& m_database;
+    store::SettingsStore m_settings;
+    std::string m_databasePath = store::LocalDatabase::kFileName;
+    // Settings kept for the parts of the program that use them.
+    int32_t m_nextLogFile = 1;
+    float m_mapHomeLat = 0;
+    float m_mapHomeLon = 0;
+    int32_t m_editorWidth = 0;
+    int32_t m_editorHeight = 0;
+    bool m_settingsRestored = false;
     telemetry::VehicleState m_vehicle;
     config::BoardConfigRecord m_boardConfig;
     ArtificialHorizon m_horizon;

@@ -1,0 +1,147 @@
+// The main window's settings on a real settings file: restored when it is first shown, saved
+// when it closes.
+
+#include "ui/main/tform1.h"
+
+#include "support/fake_serial_port.h"
+#include "support/modal_catcher.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QPushButton>
+#include <QTimer>
+#include <QSlider>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace crv::ui {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+/// One run of the main window on the settings file of the fixture.
+struct WindowRun {
+    explicit WindowRun(const std::string& databasePath) {
+        form.setDatabasePath(databasePath);
+        form.show();
+        form.Timer1->stop();
+    }
+    link::testing::FakeSerialPort port;
+    link::BoardLink link{port};
+    store::LocalDatabase database;
+    TForm1 form{link, database};
+};
+
+class SettingsTest : public ::testing::Test {
+protected:
+    std::string path() const { return folder.filePath("crv_data").toStdString(); }
+    std::unique_ptr<WindowRun> start() { return std::make_unique<WindowRun>(path()); }
+
+    /// The first column of the first row, as text.
+    std::string query(const std::string& sql) {
+        sqlite3* db = nullptr;
+        sqlite3_open(path().c_str(), &db);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr);
+        std::string result;
+        if (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+            result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        }
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        return result;
+    }
+
+    QTemporaryDir folder;
+};
+
+TEST_F(SettingsTest, FirstRunTakesAndStoresTheDefaults) {
+    auto run = start();
+    EXPECT_EQ(run->form.IMUrate->currentText(), "5");
+    EXPECT_EQ(run->form.RCrate->currentText(), "2");
+    EXPECT_EQ(run->form.VOLTrate->currentText(), "1");
+    EXPECT_EQ(run->form.ComboBox3->currentText(), "20%");
+    EXPECT_EQ(run->form.ComboBox5->currentText(), "10Hz");
+    EXPECT_EQ(run->form.Timer3->interval(), 100);
+    EXPECT_FALSE(run->form.Button13->isEnabled());
+    run->form.close();
+    EXPECT_EQ(query("SELECT count(*) FROM int_parms"), "19");
+    EXPECT_EQ(query("SELECT val FROM text_parms WHERE vname='FG_PATH'"), ".\\");
+    EXPECT_EQ(query("SELECT group_concat(val) FROM (SELECT val FROM float_parms ORDER BY vname)"),
+              "55.022861,73.427856");
+}
+
+TEST_F(SettingsTest, ChangesSurviveARestartAndReachTheBoard) {
+    {
+        auto run = start();
+        run->form.IMUrate->setCurrentIndex(4);
+        run->form.jyawrev->setChecked(true);
+        run->form.jpitchtrim->setValue(-250);
+        run->form.ComboBox4->setCurrentIndex(1);
+        run->form.close();
+    }
+    auto run = start();
+    EXPECT_EQ(run->form.IMUrate->currentText(), "10");
+    EXPECT_TRUE(run->form.jyawrev->isChecked());
+    EXPECT_EQ(run->form.jpitchtrim->value(), -250);
+    EXPECT_EQ(run->form.ComboBox4->currentText(), "#2");
+
+    run->form.ComboBox1->setEditText("/tmp/pty");
+    run->form.Button1->click();
+    run->form.Timer1Timer();
+    const Bytes attitudeRate = {0xCB, 0x03, 0x20, 0x00, 0xE8};
+    const Bytes& sent = run->port.written;
+    EXPECT_NE(std::search(sent.begin(), sent.end(), attitudeRate.begin(), attitudeRate.end()),
+              sent.end());
+}
+
+TEST_F(SettingsTest, AStoredIndexOutsideTheListSelectsNothing) {
+    {
+        auto run = start();
+        run->form.close();
+    }
+    ASSERT_EQ(query("UPDATE int_parms SET val=9 WHERE vname='VOLTrate'"), "");
+    auto run = start();
+    EXPECT_EQ(run->form.VOLTrate->currentIndex(), -1);
+    EXPECT_EQ(run->form.VOLTrate->currentText(), "");
+}
+
+TEST_F(SettingsTest, AnUnusableSettingsFileIsSaidOnceAndDefaultsApply) {
+    testing::ModalCatcher boxes;
+    WindowRun run(folder.filePath("missing/crv_data").toStdString());
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts[0].contains("settings will not be kept")) << boxes.texts[0].toStdString();
+    EXPECT_EQ(run.form.IMUrate->currentText(), "5");
+    run.form.close();
+    EXPECT_EQ(boxes.texts.size(), 1);
+}
+
+TEST_F(SettingsTest, MissingHorizonPicturesAreShownAndTheSettingsLeftAlone) {
+    {
+        auto run = start();
+        run->form.IMUrate->setCurrentIndex(0);
+        run->form.close();
+    }
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(folder.path()); // no img/ here
+    testing::ModalCatcher boxes;
+    {
+        auto run = start();
+        ASSERT_EQ(boxes.texts.size(), 1);
+        EXPECT_TRUE(boxes.texts[0].contains("img/AH_top.bmp")) << boxes.texts[0].toStdString();
+        EXPECT_NE(run->form.windowTitle(), "Corvane X Ground Control Station build 98");
+        run->form.close();
+    }
+    QDir::setCurrent(before);
+    EXPECT_EQ(query("SELECT val FROM int_parms WHERE vname='IMUrate'"), "0");
+}
+
+} // namespace
+} // namespace crv::ui
