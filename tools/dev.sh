@@ -90,6 +90,9 @@ cmd_bench() {
     deps
     configure_and_build build
     build/bench/crv_link_bench
+    build/bench/crv_horizon_bench
+    build/bench/crv_startup_bench
+    build/bench/crv_cpu_bench "${CPU_SECONDS:-30}"
 }
 
 cmd_shot() {

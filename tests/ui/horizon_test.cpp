@@ -53,7 +53,9 @@ TEST(ArtificialHorizonTest, MissingPicturesAreReported) {
     EXPECT_FALSE(loaded.ok());
     EXPECT_NE(loaded.message().find("no/such/top.bmp"), std::string::npos) << loaded.message();
     horizon.RedrawHorizon(100, 100); // harmless without pictures
-    EXPECT_EQ(horizon.ComposeHorizon().size(), QSize(300, 300));
+    QImage frame;
+    horizon.ComposeHorizon(frame);
+    EXPECT_EQ(frame.size(), QSize(300, 300));
 }
 
 } // namespace

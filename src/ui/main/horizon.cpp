@@ -23,10 +23,11 @@ QImage loadImage(const QString& path, QString& error) {
 
 // Colour-key transparency: every pixel of the key colour becomes see-through.
 QImage withTransparentKey(const QImage& image, QRgb key) {
-    QImage keyed = image.convertToFormat(QImage::Format_ARGB32);
+    QImage keyed = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < keyed.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(keyed.scanLine(y));
         for (int x = 0; x < keyed.width(); ++x) {
+            // Opaque pixels are the same premultiplied or not, so the key compares as is.
             if ((row[x] & 0x00FFFFFF) == (key & 0x00FFFFFF)) {
                 row[x] = 0;
             }
@@ -66,15 +67,17 @@ void ArtificialHorizon::RedrawHorizon(int16_t rollDeciDeg, int16_t pitchDeciDeg)
     painter.drawImage(QPoint(-kWorkSize / 2, geometry.stripTop), m_strip);
 }
 
-QImage ArtificialHorizon::ComposeHorizon() const {
-    QImage frame(m_bezel.isNull() ? QSize(300, 300) : m_bezel.size(), QImage::Format_RGB32);
+void ArtificialHorizon::ComposeHorizon(QImage& frame) const {
+    const QSize size = m_bezel.isNull() ? QSize(300, 300) : m_bezel.size();
+    if (frame.size() != size || frame.format() != QImage::Format_RGB32) {
+        frame = QImage(size, QImage::Format_RGB32);
+    }
     frame.fill(Qt::black);
     QPainter painter(&frame);
     painter.drawImage(QPoint(25, 25), m_work);
     painter.setPen(Qt::black);
     painter.drawLine(20, 150, 249, 150);
     painter.drawImage(QPoint(0, 0), m_bezel);
-    return frame;
 }
 
 } // namespace crv::ui

@@ -21,8 +21,10 @@ public:
 
     /// Paints the strip into the work image for an attitude, over what was there before.
     void RedrawHorizon(int16_t rollDeciDeg, int16_t pitchDeciDeg);
-    /// The picture to show: the work image, the level mark and the bezel over them.
-    QImage ComposeHorizon() const;
+    /// Paints the picture to show into frame: the work image, the level mark and the bezel over
+    /// them. The frame is (re)made at the bezel's size only when it has another size, so a
+    /// caller that keeps it pays no allocation per tick.
+    void ComposeHorizon(QImage& frame) const;
 
     const QImage& workImage() const { return m_work; }
 

@@ -114,7 +114,7 @@ void TForm1::MainWindowShown() {
         QMessageBox::critical(this, "crvgcs", text(images.message()));
         return;
     }
-    m_horizonFrame = m_horizon.ComposeHorizon();
+    m_horizon.ComposeHorizon(m_horizonFrame);
     setWindowTitle("Corvane X Ground Control Station build " + QString::number(kBuildNumber));
     RestoreSettings();
     if (const auto failure = m_database.takeFirstFailure()) {
@@ -254,7 +254,7 @@ void TForm1::Timer1Timer() {
 }
 
 void TForm1::Timer2Timer() {
-    m_horizonFrame = m_horizon.ComposeHorizon();
+    m_horizon.ComposeHorizon(m_horizonFrame);
     update(QRect(kHorizonAt, m_horizonFrame.size()));
 }
 
