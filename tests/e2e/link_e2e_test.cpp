@@ -7,7 +7,9 @@
 #include "ui/main/tform1.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -111,6 +113,31 @@ TEST_F(LinkEndToEnd, ReconnectsWithTheConnectButton) {
     EXPECT_EQ(form.ComboBox1->currentText(), board);
     form.Button1->click();
     EXPECT_TRUE(identified()) << "the board is polled again after a reconnect";
+}
+
+TEST_F(LinkEndToEnd, ArmingFromTheMenuShowsAtTheNextTickAndDisconnectKeepsTheValues) {
+    form.setStartupPort(board.toStdString());
+    form.show();
+    ASSERT_TRUE(identified());
+    EXPECT_TRUE(form.GroupBox4->isVisible());
+    EXPECT_TRUE(form.GroupBox6->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return form.Label37->text() == "DISRM"; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return form.lat_l->text() != "000"; }, 3000))
+        << "GPS streams";
+
+    form.ARM1->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return form.Label37->text() == "ARMED"; }, 3000));
+    EXPECT_FALSE(form.GroupBox1->isEnabled());
+    form.Auto1->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return form.flightmode_t->text() == "AUTO"; }, 3000));
+    form.DISARM1->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return form.Label37->text() == "DISRM"; }, 3000));
+
+    form.Button1->click();
+    const QString latitude = form.lat_l->text();
+    EXPECT_FALSE(form.GroupBox4->isVisible());
+    EXPECT_FALSE(form.GroupBox1->isVisible());
+    EXPECT_EQ(form.lat_l->text(), latitude) << "the last values stay";
 }
 
 TEST_F(LinkEndToEnd, OpensATypedRelativePath) {
