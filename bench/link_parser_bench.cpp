@@ -117,8 +117,7 @@ void BM_Parser(benchmark::State& state) {
     const double frames = static_cast<double>(counters.framesReceived);
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
     state.counters["frames"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
-    state.counters["allocs_per_frame"] =
-        static_cast<double>(allocations) / std::max(frames, 1.0);
+    state.counters["allocs_per_frame"] = static_cast<double>(allocations) / std::max(frames, 1.0);
     benchmark::DoNotOptimize(perType);
 }
 BENCHMARK(BM_Parser)->Arg(250)->Arg(4 << 20);

@@ -23,7 +23,8 @@ std::string gainText(uint8_t gain) {
 GainParse parseGain(const std::string& text) {
     const auto first = text.find_first_not_of(" \t");
     const auto last = text.find_last_not_of(" \t");
-    const std::string trimmed = first == std::string::npos ? "" : text.substr(first, last - first + 1);
+    const std::string trimmed =
+        first == std::string::npos ? "" : text.substr(first, last - first + 1);
     const char* begin = trimmed.data();
     const char* end = begin + trimmed.size();
     if (begin != end && *begin == '+') {

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "common/status.h"
 #include "link/frame_sink.h"
 #include "link/link_counters.h"
 #include "link/link_frame_builder.h"
 #include "link/link_frame_parser.h"
 #include "link/serial_port.h"
-#include "common/status.h"
 #include "link/stream_rates.h"
 
 #include <functional>

@@ -6,7 +6,8 @@ namespace crv::telemetry {
 
 std::string formatScaled(double value) {
     char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 7);
+    const auto result =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 7);
     return std::string(text, result.ptr);
 }
 

@@ -21,8 +21,8 @@ std::string tenths(int value) { return formatScaled(value * 0.1); }
 
 std::optional<std::string> flightModeText(uint8_t mode) {
     static constexpr std::array<const char*, 10> kTexts = {
-        "Manual", "Acro", "Stable", "Alt hold", "Pos hold", "RETURN", "AUTO", "Thermal", "Takeoff",
-        "Land"};
+        "Manual", "Acro", "Stable",  "Alt hold", "Pos hold",
+        "RETURN", "AUTO", "Thermal", "Takeoff",  "Land"};
     if (mode >= kTexts.size()) {
         return std::nullopt;
     }
@@ -73,7 +73,9 @@ GpsView applyGps(VehicleState& state, const link::LinkFrame& frame) {
     state.longitude = static_cast<float>(longitude);
     state.latitudeD = state.latitude;
     state.longitudeD = state.longitude;
-    return {fix == 0 ? "No" : fix == 255 ? "No GPS" : "OK",
+    return {fix == 0     ? "No"
+            : fix == 255 ? "No GPS"
+                         : "OK",
             std::to_string(payload.u8(1)),
             std::to_string(payload.u8(2)),
             formatScaled(latitude),

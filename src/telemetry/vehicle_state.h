@@ -36,8 +36,8 @@ struct VehicleState {
     uint8_t flightMode = 0;
     int8_t waypointIndex = 0;
     bool gpsFixValid = false;
-    float latitude = 0; ///< degrees, north positive
-    float longitude = 0; ///< degrees, east positive
+    float latitude = 0;   ///< degrees, north positive
+    float longitude = 0;  ///< degrees, east positive
     double latitudeD = 0; ///< the single-precision latitude, widened
     double longitudeD = 0;
     std::array<int16_t, 3> mag{};

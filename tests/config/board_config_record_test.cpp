@@ -9,8 +9,7 @@ namespace {
 
 TEST(BoardConfigRecordTest, DecodesTheImage) {
     const std::vector<uint8_t> payload = {0x09, 0x23, 0x64, 0x32, 0x32, 0x78};
-    const BoardConfigRecord record =
-        decodeBoardConfig({24, 8, payload.data(), payload.size()});
+    const BoardConfigRecord record = decodeBoardConfig({24, 8, payload.data(), payload.size()});
     EXPECT_EQ(record.flags(), BoardConfigRecord::kRollReverse | BoardConfigRecord::kYawReverse);
     EXPECT_EQ(gainText(record.gain(0)), "0.35");
     EXPECT_EQ(gainText(record.gain(1)), "1");
@@ -28,8 +27,8 @@ TEST(BoardConfigRecordTest, TypedGainsBecomeTheirHundredths) {
         int gain;
     };
     const Row rows[] = {
-        {"0.35", 35}, {"1", 100},   {"0.5", 50},   {"1.2", 120},  {"0.29", 29},
-        {"0.57", 57}, {"3", 44},    {"2.55", 255}, {"2.56", 0},   {"-0.01", 255},
+        {"0.35", 35},  {"1", 100},   {"0.5", 50},   {"1.2", 120},  {"0.29", 29},
+        {"0.57", 57},  {"3", 44},    {"2.55", 255}, {"2.56", 0},   {"-0.01", 255},
         {"0.295", 29}, {"1e-1", 10}, {" 0.5 ", 50}, {"+1.5", 150}, {"1e300", 0},
     };
     for (const Row& row : rows) {

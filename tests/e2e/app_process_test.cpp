@@ -1,14 +1,14 @@
 // The ground station as a program: one instance at a time, a clean close on SIGTERM and a
 // settings file that survives being killed.
 
+#include "support/sqlite_query.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -43,18 +43,9 @@ protected:
     }
     QString databasePath() const { return folder.filePath("crv_data"); }
     std::string query(const char* sql) {
-        sqlite3* db = nullptr;
-        sqlite3_open(databasePath().toUtf8().constData(), &db);
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
-        std::string result;
-        if (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
-            result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-        }
-        sqlite3_finalize(statement);
-        sqlite3_close(db);
-        return result;
+        return testing::queryFirstCell(databasePath().toStdString(), sql);
     }
+
     QTemporaryDir folder;
     std::vector<std::unique_ptr<QProcess>> m_processes; ///< killed, if still running, at the end
 };

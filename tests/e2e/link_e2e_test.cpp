@@ -6,13 +6,13 @@
 #include "link/message_types.h"
 #include "ui/main/tform1.h"
 
-#include <QApplication>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>

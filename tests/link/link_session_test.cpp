@@ -91,11 +91,10 @@ TEST_F(SessionTest, PollRunsOnlyWhileOpenAndUnidentified) {
 
 TEST_F(SessionTest, PollSkipsStreamsWithoutARate) {
     ASSERT_TRUE(session().connect("pty").ok());
-    session().pollIdentification(link.builder(), {0, std::nullopt, std::nullopt, std::nullopt,
-                                                  std::nullopt, std::nullopt});
-    EXPECT_EQ(port.written, (Bytes{0xCB, 0x02, 0xA8, 0x61, 0xCB, 0x02, 0x98, 0x51, 0xCB, 0x02,
-                                   0x81, 0x48, 0xCB, 0x03, 0x20, 0x00, 0xE8, 0xCB, 0x02, 0x2A,
-                                   0xE3}));
+    session().pollIdentification(
+        link.builder(), {0, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt});
+    EXPECT_EQ(port.written, (Bytes{0xCB, 0x02, 0xA8, 0x61, 0xCB, 0x02, 0x98, 0x51, 0xCB, 0x02, 0x81,
+                                   0x48, 0xCB, 0x03, 0x20, 0x00, 0xE8, 0xCB, 0x02, 0x2A, 0xE3}));
 }
 
 TEST(StreamRatesTest, ItemsMapToRateCodes) {

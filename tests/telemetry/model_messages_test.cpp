@@ -22,7 +22,8 @@ TEST(ModelMessagesTest, CurrentModelLine) {
 TEST(ModelMessagesTest, CurrentModelNameIsNotFiltered) {
     const std::vector<uint8_t> payload = {7, 0x01, 'A', 0xE9};
     const CurrentModel model = decodeCurrentModel(frameOf(40, payload));
-    EXPECT_EQ(model.name, std::string("\x01" "A\xE9"));
+    EXPECT_EQ(model.name, std::string("\x01"
+                                      "A\xE9"));
     EXPECT_EQ(currentModelLine(model).substr(0, 3), "#8 ");
 }
 

@@ -88,8 +88,8 @@ TEST(TelemetryDecodersTest, GpsFixStatesAndPosition) {
     };
     for (const Row& row : {Row{0, "No", false}, Row{255, "No GPS", false}, Row{3, "OK", true}}) {
         VehicleState state;
-        const Bytes payload = {row.fix, 9, 12, 0x20, 0xCB, 0xD2, 0x86, 0x2B, 0xC4,
-                               0x33, 0xA0, 0x00, 0x79};
+        const Bytes payload = {row.fix, 9,    12,   0x20, 0xCB, 0xD2, 0x86,
+                               0x2B,    0xC4, 0x33, 0xA0, 0x00, 0x79};
         const GpsView view = applyGps(state, frameOf(34, payload));
         EXPECT_EQ(view.fix, row.text);
         EXPECT_EQ(state.gpsFixValid, row.valid);

@@ -16,8 +16,8 @@ TEST(HorizonGeometryTest, RollTurnsInWholeDegrees) {
         int16_t roll;
         double degrees;
     };
-    for (const Row& row : {Row{305, 30}, Row{309, 30}, Row{-305, -30}, Row{0, 0}, Row{9, 0},
-                           Row{1800, 180}}) {
+    for (const Row& row :
+         {Row{305, 30}, Row{309, 30}, Row{-305, -30}, Row{0, 0}, Row{9, 0}, Row{1800, 180}}) {
         const HorizonGeometry geometry = horizonGeometry(row.roll, 0);
         EXPECT_NEAR(geometry.angleRad, row.degrees * kDegree, 1e-12) << row.roll;
         EXPECT_NEAR(geometry.m11, std::cos(row.degrees * kDegree), 1e-12);
@@ -34,8 +34,8 @@ TEST(HorizonGeometryTest, PitchMovesTheStripAt395PixelsPerTenDegrees) {
         int16_t pitch;
         int top;
     };
-    for (const Row& row : {Row{100, -460}, Row{0, -500}, Row{-100, -539}, Row{900, -144},
-                           Row{-900, -855}}) {
+    for (const Row& row :
+         {Row{100, -460}, Row{0, -500}, Row{-100, -539}, Row{900, -144}, Row{-900, -855}}) {
         EXPECT_EQ(horizonGeometry(0, row.pitch).stripTop, row.top) << row.pitch;
     }
 }

@@ -5,16 +5,15 @@
 
 #include "support/fake_serial_port.h"
 #include "support/modal_catcher.h"
+#include "support/sqlite_query.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QPushButton>
-#include <QTimer>
 #include <QSlider>
 #include <QTemporaryDir>
-
-#include <sqlite3.h>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -44,20 +43,7 @@ protected:
     std::string path() const { return folder.filePath("crv_data").toStdString(); }
     std::unique_ptr<WindowRun> start() { return std::make_unique<WindowRun>(path()); }
 
-    /// The first column of the first row, as text.
-    std::string query(const std::string& sql) {
-        sqlite3* db = nullptr;
-        sqlite3_open(path().c_str(), &db);
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr);
-        std::string result;
-        if (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
-            result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-        }
-        sqlite3_finalize(statement);
-        sqlite3_close(db);
-        return result;
-    }
+    std::string query(const std::string& sql) { return testing::queryFirstCell(path(), sql); }
 
     QTemporaryDir folder;
 };
@@ -117,7 +103,8 @@ TEST_F(SettingsTest, AnUnusableSettingsFileIsSaidOnceAndDefaultsApply) {
     testing::ModalCatcher boxes;
     WindowRun run(folder.filePath("missing/crv_data").toStdString());
     ASSERT_EQ(boxes.texts.size(), 1);
-    EXPECT_TRUE(boxes.texts[0].contains("settings will not be kept")) << boxes.texts[0].toStdString();
+    EXPECT_TRUE(boxes.texts[0].contains("settings will not be kept"))
+        << boxes.texts[0].toStdString();
     EXPECT_EQ(run.form.IMUrate->currentText(), "5");
     run.form.close();
     EXPECT_EQ(boxes.texts.size(), 1);

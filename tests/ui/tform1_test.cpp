@@ -256,14 +256,16 @@ TEST_F(TForm1Test, MenusSendArmAndFlightModeCommands) {
     for (QAction* action : form.PopupMenu2->actions()) {
         items << action->text();
     }
-    EXPECT_EQ(items, (QStringList{"Manual", "Acro", "Stable", "Alt Hold", "Pos Hold", "Return",
-                                  "Auto"}));
+    EXPECT_EQ(items,
+              (QStringList{"Manual", "Acro", "Stable", "Alt Hold", "Pos Hold", "Return", "Auto"}));
 }
 
 TEST_F(TForm1Test, UserChoiceOfAStreamRateSendsIt) {
     connectTo("/tmp/pty");
-    EXPECT_EQ(sentAfter([&] { form.IMUrate->activated(4); }), (Bytes{0xCB, 0x03, 0x20, 0x00, 0xE8}));
-    EXPECT_EQ(sentAfter([&] { form.IMUrate->activated(0); }), (Bytes{0xCB, 0x03, 0x20, 0x14, 0xFC}));
+    EXPECT_EQ(sentAfter([&] { form.IMUrate->activated(4); }),
+              (Bytes{0xCB, 0x03, 0x20, 0x00, 0xE8}));
+    EXPECT_EQ(sentAfter([&] { form.IMUrate->activated(0); }),
+              (Bytes{0xCB, 0x03, 0x20, 0x14, 0xFC}));
     EXPECT_TRUE(sentAfter([&] { form.RCrate->setCurrentIndex(4); }).empty())
         << "setting a list from the program sends nothing";
     EXPECT_EQ(form.IMUrate->toolTip(), "Updates per second");
@@ -304,8 +306,9 @@ TEST_F(TForm1Test, LevelResetOnlyAfterConfirmation) {
     {
         testing::ModalCatcher cancel(QMessageBox::Cancel);
         EXPECT_TRUE(sentAfter([&] { form.Button2->click(); }).empty());
-        EXPECT_EQ(cancel.texts,
-                  QStringList{"Place your board ABSOLUTELY horizontal\n and press OK to RESET level"});
+        EXPECT_EQ(
+            cancel.texts,
+            QStringList{"Place your board ABSOLUTELY horizontal\n and press OK to RESET level"});
     }
     testing::ModalCatcher confirm(QMessageBox::Ok);
     EXPECT_EQ(sentAfter([&] { form.Button2->click(); }), (Bytes{0xCB, 0x03, 0x14, 0x01, 0xDD}));

@@ -62,9 +62,8 @@ TForm1::TForm1(link::BoardLink& link, store::LocalDatabase& database, QWidget* p
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
     connect(ComboBox5, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox5Change);
-    connect(Button19, &QPushButton::clicked, this, [this] {
-        PopupMenu2->popup(Button19->mapToGlobal(QPoint(0, 40)));
-    });
+    connect(Button19, &QPushButton::clicked, this,
+            [this] { PopupMenu2->popup(Button19->mapToGlobal(QPoint(0, 40))); });
     connect(ARM1, &QAction::triggered, this, [this] { sendCommand(link::msg::kArmed, {1}); });
     connect(DISARM1, &QAction::triggered, this, [this] { sendCommand(link::msg::kArmed, {0}); });
     for (QAction* mode : PopupMenu2->actions()) {
@@ -73,9 +72,12 @@ TForm1::TForm1(link::BoardLink& link, store::LocalDatabase& database, QWidget* p
         });
     }
     const std::pair<QComboBox*, uint8_t> rateLists[] = {
-        {IMUrate, link::msg::kAttitude},   {RCrate, link::msg::kRcInputs},
-        {Servorate, link::msg::kServoOutputs}, {NAVrate, link::msg::kNavigation},
-        {CRDrate, link::msg::kGps},        {VOLTrate, link::msg::kPower},
+        {IMUrate, link::msg::kAttitude},
+        {RCrate, link::msg::kRcInputs},
+        {Servorate, link::msg::kServoOutputs},
+        {NAVrate, link::msg::kNavigation},
+        {CRDrate, link::msg::kGps},
+        {VOLTrate, link::msg::kPower},
     };
     for (const auto& [list, type] : rateLists) {
         // activated: only a choice of the user sends
@@ -120,8 +122,7 @@ void TForm1::MainWindowShown() {
     if (const auto failure = m_database.takeFirstFailure()) {
         QMessageBox::warning(this, windowTitle(),
                              text("The settings file \"" + m_databasePath +
-                                  "\" cannot be used, so settings will not be kept.\n" +
-                                  *failure));
+                                  "\" cannot be used, so settings will not be kept.\n" + *failure));
     }
 }
 

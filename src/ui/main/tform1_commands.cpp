@@ -32,7 +32,8 @@ QString latin1(const std::string& bytes) { return QString::fromLatin1(bytes.data
 } // namespace
 
 void TForm1::connectCommands() {
-    connect(Button4, &QPushButton::clicked, this, [this] { m_link.session().setBoardIdentified(false); });
+    connect(Button4, &QPushButton::clicked, this,
+            [this] { m_link.session().setBoardIdentified(false); });
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(Button20, &QPushButton::clicked, this, [this] {
         const int index = ComboBox2->currentIndex();
@@ -55,16 +56,19 @@ void TForm1::connectCommands() {
             [this] { sendCommand(msg::kConfigBlock, {kCommandHome}); });
     connect(Button21, &QPushButton::clicked, this,
             [this] { sendCommand(msg::kConfigBlock, {kCommandAirspeedZero}); });
-    connect(Button5, &QPushButton::clicked, this,
-            [this] { sendCommand(msg::kConfigBlock, {kCommandOsdScreen, kOsdOff}); });
-    const std::pair<QPushButton*, uint8_t> screens[] = {{Button25, 0}, {Button26, 1}, {Button27, 2}};
+    connect(Button5, &QPushButton::clicked, this, [this] {
+        sendCommand(msg::kConfigBlock, {kCommandOsdScreen, kOsdOff});
+    });
+    const std::pair<QPushButton*, uint8_t> screens[] = {
+        {Button25, 0}, {Button26, 1}, {Button27, 2}};
     for (const auto& [screenButton, screen] : screens) {
         connect(screenButton, &QPushButton::clicked, this, [this, screen = screen] {
             sendCommand(msg::kConfigBlock, {kCommandOsdScreen, screen});
         });
     }
-    connect(Button23, &QPushButton::clicked, this,
-            [this] { sendCommand(msg::kConfigBlock, {kCommandLedSequencer, 1}); });
+    connect(Button23, &QPushButton::clicked, this, [this] {
+        sendCommand(msg::kConfigBlock, {kCommandLedSequencer, 1});
+    });
     connect(CompassSetup, &QPushButton::clicked, this, [this] {
         MagBox->show();
         MagBox->raise();
@@ -101,9 +105,10 @@ void TForm1::Button3Click() {
 
 // "ACC": the level reset, only after the user confirms.
 void TForm1::Button2Click() {
-    const auto answer = QMessageBox::warning(
-        this, "Reset Board Level", "Place your board ABSOLUTELY horizontal\n and press OK to RESET level",
-        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    const auto answer =
+        QMessageBox::warning(this, "Reset Board Level",
+                             "Place your board ABSOLUTELY horizontal\n and press OK to RESET level",
+                             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
     if (answer == QMessageBox::Ok) {
         sendCommand(msg::kLevelReset, {1});
     }

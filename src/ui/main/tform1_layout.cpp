@@ -189,8 +189,8 @@ void TForm1::createBoardConfigGroup() {
 
 void TForm1::createLinkGroup() {
     GroupBox2 = group(this, "GroupBox2", "GCS Link", QRect(720, 8, 272, 168));
-    ComboBox1 = dropDown(GroupBox2, "ComboBox1", {"1", "2", "3", "4", "5", "6"},
-                         QRect(8, 22, 150, 26));
+    ComboBox1 =
+        dropDown(GroupBox2, "ComboBox1", {"1", "2", "3", "4", "5", "6"}, QRect(8, 22, 150, 26));
     ComboBox1->setEditable(true); // a device path can be typed, a pseudo-terminal for one
     Button22 = button(GroupBox2, "Button22", "?", QRect(162, 23, 24, 24));
     Button22->setToolTip("Refresh COM-ports list");
@@ -214,8 +214,8 @@ void TForm1::createJoystickGroup() {
     caption(GroupBox3, "Joystick", QRect(78, 18, 60, 14));
     ComboBox4 = dropDown(GroupBox3, "ComboBox4", {"#1", "#2"}, QRect(78, 32, 56, 24));
     caption(GroupBox3, "Rate", QRect(140, 18, 60, 14));
-    ComboBox5 = dropDown(GroupBox3, "ComboBox5", {"2Hz", "5Hz", "10Hz", "20Hz"},
-                         QRect(140, 32, 64, 24));
+    ComboBox5 =
+        dropDown(GroupBox3, "ComboBox5", {"2Hz", "5Hz", "10Hz", "20Hz"}, QRect(140, 32, 64, 24));
 
     struct Axis {
         const char* reverse;
@@ -274,9 +274,10 @@ void TForm1::createCompassBox() {
         *readingFields[i] = edit(MagBox, readings[i], QRect(60, 24 + 26 * i, 60, 22), true);
         *centreFields[i] = edit(MagBox, centres[i], QRect(124, 24 + 26 * i, 60, 22), true);
     }
-    auto* note = label(MagBox, "", "Try placing the board on its opposite edges and wiggle a bit "
-                                   "until the Cal values will stop changing.\n"
-                                   "Keep away from metal parts.",
+    auto* note = label(MagBox, "",
+                       "Try placing the board on its opposite edges and wiggle a bit "
+                       "until the Cal values will stop changing.\n"
+                       "Keep away from metal parts.",
                        QRect(192, 22, 132, 110));
     note->setWordWrap(true);
     Button9 = button(MagBox, "Button9", "Cancel", QRect(8, 140, 80, 26));
@@ -291,9 +292,12 @@ void TForm1::createWindowButtons() {
         QPushButton** button;
     };
     const Entry entries[] = {
-        {"Button15", "Mission Control", &Button15}, {"Button16", "Autopilot Config", &Button16},
-        {"Button18", "LED Sequencer", &Button18},   {"BitBtn1", "Recorder", &BitBtn1},
-        {"BitBtn2", "Debug", &BitBtn2},             {"BitBtn3", "OSD", &BitBtn3},
+        {"Button15", "Mission Control", &Button15},
+        {"Button16", "Autopilot Config", &Button16},
+        {"Button18", "LED Sequencer", &Button18},
+        {"BitBtn1", "Recorder", &BitBtn1},
+        {"BitBtn2", "Debug", &BitBtn2},
+        {"BitBtn3", "OSD", &BitBtn3},
         {"Button24", "Terminal", &Button24},
     };
     for (int i = 0; i < 7; ++i) {
@@ -312,8 +316,8 @@ void TForm1::createMenus() {
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName("PopupMenu2");
-    const char* names[] = {"Manual1", "Acro1", "Stable1", "AltHold1", "PosHold1", "Return1",
-                           "Auto1"};
+    const char* names[] = {"Manual1",  "Acro1",   "Stable1", "AltHold1",
+                           "PosHold1", "Return1", "Auto1"};
     const char* texts[] = {"Manual", "Acro", "Stable", "Alt Hold", "Pos Hold", "Return", "Auto"};
     QAction** actions[] = {&Manual1, &Acro1, &Stable1, &AltHold1, &PosHold1, &Return1, &Auto1};
     for (int mode = 0; mode < 7; ++mode) {

@@ -36,10 +36,10 @@ struct TrimSetting {
 
 // In the order they are read.
 const ListSetting kLists[] = {
-    {"RCrate", 2, &TForm1::RCrate},       {"Servorate", 2, &TForm1::Servorate},
-    {"IMUrate", 3, &TForm1::IMUrate},     {"NAVrate", 2, &TForm1::NAVrate},
-    {"CRDrate", 2, &TForm1::CRDrate},     {"VOLTrate", 1, &TForm1::VOLTrate},
-    {"Exponent", 2, &TForm1::ComboBox3},  {"Joystick number", 0, &TForm1::ComboBox4},
+    {"RCrate", 2, &TForm1::RCrate},         {"Servorate", 2, &TForm1::Servorate},
+    {"IMUrate", 3, &TForm1::IMUrate},       {"NAVrate", 2, &TForm1::NAVrate},
+    {"CRDrate", 2, &TForm1::CRDrate},       {"VOLTrate", 1, &TForm1::VOLTrate},
+    {"Exponent", 2, &TForm1::ComboBox3},    {"Joystick number", 0, &TForm1::ComboBox4},
     {"Update rate", 2, &TForm1::ComboBox5},
 };
 const BoxSetting kReverses[] = {
@@ -59,7 +59,8 @@ const TrimSetting kTrims[] = {
 void TForm1::RestoreSettings() {
     // An index outside a list selects nothing.
     for (const ListSetting& setting : kLists) {
-        (this->*setting.list)->setCurrentIndex(m_settings.GetIntParam(setting.name, setting.fallback));
+        (this->*setting.list)
+            ->setCurrentIndex(m_settings.GetIntParam(setting.name, setting.fallback));
     }
     ComboBox5Change();
     for (const BoxSetting& setting : kReverses) {

@@ -26,7 +26,8 @@ void TForm1::registerHandlers() {
     link::MessageDispatcher& dispatcher = m_link.dispatcher();
     using link::LinkFrame;
     namespace msg = link::msg;
-    dispatcher.setHandler(msg::kFirmwareVersion, [this](const LinkFrame& f) { VersionReceived(f); });
+    dispatcher.setHandler(msg::kFirmwareVersion,
+                          [this](const LinkFrame& f) { VersionReceived(f); });
     dispatcher.setHandler(msg::kArmed,
                           [this](const LinkFrame& f) { telemetry::applyArmed(m_vehicle, f); });
     dispatcher.setHandler(msg::kRcInputs, [this](const LinkFrame& f) { ChannelsReceived(rci, f); });
@@ -38,7 +39,8 @@ void TForm1::registerHandlers() {
     dispatcher.setHandler(msg::kMagnetometer,
                           [this](const LinkFrame& f) { MagnetometerReceived(f); });
     dispatcher.setHandler(msg::kPower, [this](const LinkFrame& f) { PowerReceived(f); });
-    dispatcher.setHandler(msg::kBoardConfig, [this](const LinkFrame& f) { BoardConfigReceived(f); });
+    dispatcher.setHandler(msg::kBoardConfig,
+                          [this](const LinkFrame& f) { BoardConfigReceived(f); });
     dispatcher.setHandler(msg::kModel, [this](const LinkFrame& f) { CurrentModelReceived(f); });
     dispatcher.setHandler(msg::kModelList, [this](const LinkFrame& f) { ModelListReceived(f); });
 }

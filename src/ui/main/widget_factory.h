@@ -20,7 +20,8 @@ template <typename T> T* named(QWidget* parent, const char* name, const QRect& g
     return widget;
 }
 
-inline QLabel* label(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
+inline QLabel* label(QWidget* parent, const char* name, const QString& text,
+                     const QRect& geometry) {
     auto* widget = named<QLabel>(parent, name, geometry);
     widget->setText(text);
     return widget;
