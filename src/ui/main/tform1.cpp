@@ -62,31 +62,6 @@ TForm1::TForm1(link::BoardLink& link, store::LocalDatabase& database, QWidget* p
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
     connect(ComboBox5, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox5Change);
-    connect(Button19, &QPushButton::clicked, this,
-            [this] { PopupMenu2->popup(Button19->mapToGlobal(QPoint(0, 40))); });
-    connect(ARM1, &QAction::triggered, this, [this] { sendCommand(link::msg::kArmed, {1}); });
-    connect(DISARM1, &QAction::triggered, this, [this] { sendCommand(link::msg::kArmed, {0}); });
-    for (QAction* mode : PopupMenu2->actions()) {
-        connect(mode, &QAction::triggered, this, [this, mode] {
-            sendCommand(link::msg::kFlightMode, {static_cast<uint8_t>(mode->data().toInt())});
-        });
-    }
-    const std::pair<QComboBox*, uint8_t> rateLists[] = {
-        {IMUrate, link::msg::kAttitude},
-        {RCrate, link::msg::kRcInputs},
-        {Servorate, link::msg::kServoOutputs},
-        {NAVrate, link::msg::kNavigation},
-        {CRDrate, link::msg::kGps},
-        {VOLTrate, link::msg::kPower},
-    };
-    for (const auto& [list, type] : rateLists) {
-        // activated: only a choice of the user sends
-        connect(list, &QComboBox::activated, this, [this, type = type](int index) {
-            if (const auto code = link::rateCodeForItem(index)) {
-                sendCommand(type, {*code});
-            }
-        });
-    }
     connectCommands();
     registerHandlers();
     m_link.session().setLinkLostHandler([this](const std::string& reason) { LinkLost(reason); });

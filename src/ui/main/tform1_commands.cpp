@@ -4,11 +4,13 @@
 #include "telemetry/model_messages.h"
 #include "ui/main/tform1.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -32,6 +34,27 @@ QString latin1(const std::string& bytes) { return QString::fromLatin1(bytes.data
 } // namespace
 
 void TForm1::connectCommands() {
+    connect(Button19, &QPushButton::clicked, this,
+            [this] { PopupMenu2->popup(Button19->mapToGlobal(QPoint(0, 40))); });
+    connect(ARM1, &QAction::triggered, this, [this] { sendCommand(msg::kArmed, {1}); });
+    connect(DISARM1, &QAction::triggered, this, [this] { sendCommand(msg::kArmed, {0}); });
+    for (QAction* mode : PopupMenu2->actions()) {
+        connect(mode, &QAction::triggered, this, [this, mode] {
+            sendCommand(msg::kFlightMode, {static_cast<uint8_t>(mode->data().toInt())});
+        });
+    }
+    const std::pair<QComboBox*, uint8_t> rateLists[] = {
+        {IMUrate, msg::kAttitude},   {RCrate, msg::kRcInputs}, {Servorate, msg::kServoOutputs},
+        {NAVrate, msg::kNavigation}, {CRDrate, msg::kGps},     {VOLTrate, msg::kPower},
+    };
+    for (const auto& [list, type] : rateLists) {
+        // activated: only a choice of the user sends
+        connect(list, &QComboBox::activated, this, [this, type = type](int index) {
+            if (const auto code = link::rateCodeForItem(index)) {
+                sendCommand(type, {*code});
+            }
+        });
+    }
     connect(Button4, &QPushButton::clicked, this,
             [this] { m_link.session().setBoardIdentified(false); });
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
