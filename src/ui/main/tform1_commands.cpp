@@ -1,5 +1,6 @@
 // The board commands of the main window and the messages that answer them.
 
+#include "config/config_commands.h"
 #include "link/message_types.h"
 #include "telemetry/model_messages.h"
 #include "ui/main/tform1.h"
@@ -119,11 +120,7 @@ void TForm1::Button3Click() {
         record.bytes[1 + i] = *parsed.gain;
     }
     m_boardConfig = record;
-    link::LinkFrameBuilder& out = m_link.builder();
-    out.begin();
-    out.put8(msg::kBoardConfig);
-    out.putBytes(record.bytes.data(), record.bytes.size());
-    out.finish();
+    config::sendBoardConfig(m_link.builder(), record);
 }
 
 // "ACC": the level reset, only after the user confirms.

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "link/link_frame_builder.h"
+#include "link/payload_reader.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace crv::config {
+
+/// A record kept byte for byte as the payload that carries it. Its 16-bit fields are
+/// little-endian, unlike the rest of the protocol.
+template <size_t N> struct ByteImage {
+    static constexpr size_t kSize = N;
+    std::array<uint8_t, N> bytes{};
+
+    /// Copies the record from payload bytes starting at offset; missing bytes read as zero.
+    void assign(const link::PayloadReader& payload, size_t offset) {
+        payload.bytes(offset, bytes.data(), N);
+    }
+    /// Appends the whole record to a frame under construction.
+    void putInto(link::LinkFrameBuilder& out) const { out.putBytes(bytes.data(), N); }
+
+    int8_t s8(size_t offset) const { return static_cast<int8_t>(bytes[offset]); }
+    uint16_t le16(size_t offset) const {
+        return static_cast<uint16_t>(bytes[offset] | bytes[offset + 1] << 8);
+    }
+    int16_t sle16(size_t offset) const { return static_cast<int16_t>(le16(offset)); }
+    void setLe16(size_t offset, uint16_t value) {
+        bytes[offset] = static_cast<uint8_t>(value);
+        bytes[offset + 1] = static_cast<uint8_t>(value >> 8);
+    }
+};
+
+} // namespace crv::config
