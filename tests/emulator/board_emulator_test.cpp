@@ -105,6 +105,27 @@ TEST_F(EmulatorTest, ArmsAndSwitchesModes) {
     EXPECT_EQ(count(3), 2) << "once a second";
 }
 
+TEST_F(EmulatorTest, ConfigurationReadsReturnWhatWasWritten) {
+    send({0xCB, 0x03, 0x9B, 0x5A, 0x09}); // 155/90
+    ASSERT_EQ(payloads[27], (Bytes{90, 0x0F}));
+    send({0xCB, 0x04, 0x1B, 0x5A, 0x05, 0x8B}); // write 27/90 = 0x05
+    send({0xCB, 0x03, 0x9B, 0x5A, 0x09});
+    EXPECT_EQ(payloads[27], (Bytes{90, 0x05}));
+
+    send({0xCB, 0x03, 0x9B, 0x02, 0x51}); // 155/2
+    EXPECT_EQ(payloads[27].size(), 22u);
+    EXPECT_EQ(payloads[27][0], 2);
+
+    answers.clear();
+    send({0xCB, 0x03, 0x9B, 0x63, 0x30}); // a block the board does not have
+    EXPECT_TRUE(answers.empty());
+
+    send({0xCB, 0x02, 0xAB, 0x62}); // 171
+    EXPECT_EQ(payloads[43].size(), 12u);
+    send({0xCB, 0x04, 0x1C, 0x0F, 0x37, 0xEB}); // 28/15/55
+    EXPECT_EQ(count(28), 5) << "controls, three axes and the status";
+}
+
 TEST_F(EmulatorTest, TelemetryHasTheLayoutsAndMoves) {
     send({0xCB, 0x03, 0x20, 0x00, 0xE8, 0xCB, 0x03, 0x22, 0x00, 0xEA});
     board.tick(0);

@@ -10,5 +10,6 @@ namespace crv::emulator {
 std::unique_ptr<AnswerModule> makeIdentityAnswers();
 std::unique_ptr<AnswerModule> makeTelemetryStream();
 std::unique_ptr<AnswerModule> makeCommandAnswers();
+std::unique_ptr<AnswerModule> makeConfigAnswers();
 
 } // namespace crv::emulator

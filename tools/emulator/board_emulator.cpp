@@ -10,6 +10,7 @@ BoardEmulator::BoardEmulator(Output output) : m_output(std::move(output)) {
     m_modules.push_back(makeIdentityAnswers());
     m_modules.push_back(makeTelemetryStream());
     m_modules.push_back(makeCommandAnswers());
+    m_modules.push_back(makeConfigAnswers());
     for (auto& module : m_modules) {
         module->attach(*this);
     }
