@@ -5,6 +5,7 @@
 #include "link/board_link.h"
 #include "platform/instance_guard.h"
 #include "store/local_database.h"
+#include "ui/config/tform3.h"
 #include "ui/main/tform1.h"
 
 #include <QApplication>
@@ -37,7 +38,10 @@ int main(int argc, char** argv) {
         crv::io::QtSerialPort serialPort;
         crv::link::BoardLink link(serialPort);
         crv::store::LocalDatabase database;
+        // The windows, in the order they are made; each lives for the whole run.
         crv::ui::TForm1 mainWindow(link, database);
+        crv::ui::TForm3 configurationWindow(link, &mainWindow);
+        mainWindow.setConfigurationOpener([&] { configurationWindow.OpenConfigurationWindow(); });
         if (options.isSet(port)) {
             mainWindow.setStartupPort(options.value(port).toStdString());
         }

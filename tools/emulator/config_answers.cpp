@@ -25,15 +25,16 @@ constexpr uint8_t kGimbalWriteOffset = 10; ///< writes 10 to 13 store what reads
 
 // Plausible factory contents, after the sub-type byte.
 std::map<uint8_t, Bytes> factoryBlocks() {
-    Bytes general = {60, 80, 0, 0, 0x0F, 1, 2, 0, 0, 12, 100, 1, 1, 90, 30, 110, 0x0B, 0xB8, 45,
-                     30, 30};
+    Bytes general = {60, 80, 0,  0,  0x0F, 1,    2,    0,  0,  12, 100,
+                     1,  1,  90, 30, 110,  0x0B, 0xB8, 45, 30, 30};
     Bytes airframe(86, 0);
     const char name[] = "Wing      ";
     std::copy(name, name + 10, airframe.begin());
     return {
         {2, general},
         {3, {4}},
-        {10, {0x80, 0, static_cast<uint8_t>(-50), 50, 25, 0, static_cast<uint8_t>(-50), 50, 25, 0, 0}},
+        {10,
+         {0x80, 0, static_cast<uint8_t>(-50), 50, 25, 0, static_cast<uint8_t>(-50), 50, 25, 0, 0}},
         {60, airframe},
         {69, Bytes(8, 0)},
         {70, {0xFE, 0x3F, 0x83, 0x21, 0x42, 0x63}},

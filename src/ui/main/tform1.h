@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -43,6 +44,12 @@ public:
     /// The settings file to open when the window is first shown; "crv_data" in the working
     /// folder unless a test gives another.
     void setDatabasePath(const std::string& path) { m_databasePath = path; }
+
+    /// What "Autopilot Config" does: open the configuration window, which this window does not
+    /// know itself.
+    void setConfigurationOpener(std::function<void()> open) {
+        m_openConfiguration = std::move(open);
+    }
 
     /// A device to list, select and connect to once the window is first shown.
     void setStartupPort(const std::string& path) { m_startupPort = path; }
@@ -197,6 +204,7 @@ private:
     /// Devices that opened, typed paths among them; listed with the system's from then on.
     std::vector<std::string> m_typedPorts;
     bool m_shown = false;
+    std::function<void()> m_openConfiguration;
 };
 
 } // namespace crv::ui

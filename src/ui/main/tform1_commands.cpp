@@ -98,6 +98,11 @@ void TForm1::connectCommands() {
         MagBox->raise();
     });
     connect(Button10, &QPushButton::clicked, this, &TForm1::Button10Click);
+    connect(Button16, &QPushButton::clicked, this, [this] {
+        if (m_openConfiguration) {
+            m_openConfiguration();
+        }
+    });
     connect(Button9, &QPushButton::clicked, this, [this] {
         m_link.builder().sendReadRequest(msg::kCompassCalibration, 0);
         MagBox->hide();

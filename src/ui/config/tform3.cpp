@@ -1,0 +1,62 @@
+#include "ui/config/tform3.h"
+
+#include "config/config_commands.h"
+
+#include <QApplication>
+#include <QTabWidget>
+
+namespace crv::ui {
+
+namespace {
+
+constexpr int kSettleRounds = 30; // event passes after showing, before the first request
+
+} // namespace
+
+TForm3::TForm3(link::BoardLink& link, QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint), m_link(link) {
+    setObjectName("TForm3");
+    setWindowTitle("Autopilot Config");
+    setFixedSize(760, 560);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName("PageControl1");
+    PageControl1->setGeometry(rect().adjusted(4, 4, -4, -4));
+    struct Page {
+        const char* name;
+        const char* caption; ///< "&&" shows as one "&"
+        QWidget** sheet;
+    };
+    const Page pages[] = {
+        {"TabSheet1", "General", &TabSheet1},
+        {"TabSheet2", "OSD&&Sound", &TabSheet2},
+        {"TabSheet5", "Antenna Tracker", &TabSheet5},
+        {"TabSheet6", "Custom Airframe", &TabSheet6},
+        {"TabSheet4", "ATOL", &TabSheet4},
+        {"TabSheet3", "Packages", &TabSheet3},
+        {"TabSheet7", "PTR", &TabSheet7},
+    };
+    for (const Page& page : pages) {
+        *page.sheet = new QWidget(PageControl1);
+        (*page.sheet)->setObjectName(page.name);
+        PageControl1->addTab(*page.sheet, page.caption);
+    }
+}
+
+void TForm3::OpenConfigurationWindow() {
+    if (!m_openedBefore) {
+        m_openedBefore = true;
+        PageControl1->setCurrentWidget(TabSheet3);
+    }
+    if (parentWidget() != nullptr) {
+        move(parentWidget()->geometry().center() - QPoint(width() / 2, height() / 2));
+    }
+    show();
+    raise();
+    for (int round = 0; round < kSettleRounds; ++round) {
+        QApplication::processEvents();
+    }
+    config::sendConfigurationReads(m_link.builder(), [] { QApplication::processEvents(); });
+}
+
+} // namespace crv::ui
