@@ -3,6 +3,7 @@
 #include "link/frame_sink.h"
 #include "link/link_frame.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -25,8 +26,11 @@ inline SeenFrame seen(const LinkFrame& frame) {
 /// A whole frame around a payload, its check byte computed. Tests of the codec itself use frames
 /// written out by hand instead.
 inline Bytes frameOf(uint8_t type, const Bytes& payload) {
-    Bytes frame = {0xCB, static_cast<uint8_t>(payload.size() + 2), type};
-    frame.insert(frame.end(), payload.begin(), payload.end());
+    Bytes frame(payload.size() + 3);
+    frame[0] = 0xCB;
+    frame[1] = static_cast<uint8_t>(payload.size() + 2);
+    frame[2] = type;
+    std::copy(payload.begin(), payload.end(), frame.begin() + 3);
     uint8_t check = 0;
     for (uint8_t byte : frame) {
         check ^= byte;

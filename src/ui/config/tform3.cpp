@@ -1,6 +1,7 @@
 #include "ui/config/tform3.h"
 
 #include "config/config_commands.h"
+#include "link/message_types.h"
 
 #include <QApplication>
 #include <QTabWidget>
@@ -41,6 +42,11 @@ TForm3::TForm3(link::BoardLink& link, QWidget* owner)
         (*page.sheet)->setObjectName(page.name);
         PageControl1->addTab(*page.sheet, page.caption);
     }
+    createGeneralPage();
+    connectGeneralPage();
+    m_link.dispatcher().setHandler(link::msg::kConfigBlock, [this](const link::LinkFrame& frame) {
+        ConfigBlockReceived(frame);
+    });
 }
 
 void TForm3::OpenConfigurationWindow() {

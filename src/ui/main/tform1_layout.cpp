@@ -1,8 +1,8 @@
 // Where the main window's controls stand and what they say.
 
+#include "ui/common/widget_factory.h"
 #include "ui/main/pie_gauge.h"
 #include "ui/main/tform1.h"
-#include "ui/main/widget_factory.h"
 
 #include <QAction>
 #include <QCheckBox>
