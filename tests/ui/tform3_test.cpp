@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
@@ -183,6 +184,91 @@ TEST_F(TForm3Test, GeneralPageCommands) {
     form.Button1->click();
     EXPECT_EQ(port.written, (link::testing::Bytes{0xCB, 0x03, 0x9B, 0x02, 0x51, 0xCB, 0x03, 0x9B,
                                                   0x03, 0x50, 0xCB, 0x03, 0x9B, 0x0A, 0x59}));
+}
+
+TEST_F(TForm3Test, OsdWriteTakesTheBitsWithTheTwoInvertedBoxes) {
+    form.OpenConfigurationWindow();
+    for (QCheckBox* box : {form.CheckBox13, form.CheckBox9, form.CheckBox10, form.CheckBox14,
+                           form.CheckBox11, form.CheckBox12, form.CheckBox7}) {
+        box->setChecked(true);
+    }
+    form.CheckBox22->setChecked(true);
+    form.CheckBox20->setChecked(true);   // "invert SYN_IN": bit 5 clear
+    form.CheckBox26->setChecked(true);   // "AHI style: F16/SU25": bit 7 clear
+    form.ComboBox6->setCurrentIndex(1);  // swON
+    form.ComboBox7->setCurrentIndex(13); // S18
+    form.cusbox11->setCurrentIndex(2);
+    form.RebuildCustomItems(form.cusbox11, form.cusbox12);
+    form.cusbox12->setCurrentIndex(3);
+    EXPECT_EQ(payloadSentBy([&] { form.Button18->click(); }),
+              (link::testing::Bytes{70, 0xFE, 0x01, 2 | 13 << 2, 0x43, 0x00, 0x00}));
+    form.CheckBox20->setChecked(false);
+    form.CheckBox26->setChecked(false);
+    const auto payload = payloadSentBy([&] { form.Button18->click(); });
+    ASSERT_EQ(payload.size(), 7u);
+    EXPECT_EQ(payload[2], 0x21);
+    EXPECT_EQ(payload[3], 0x80 | 2 | 13 << 2);
+}
+
+TEST_F(TForm3Test, ReceivedOsdBlockShowsTheCustomLines) {
+    form.OpenConfigurationWindow();
+    receive({70, 0x02, 0x20, 0x80, 0x43, 0xE1, 0x69});
+    EXPECT_TRUE(form.CheckBox13->isChecked());
+    EXPECT_FALSE(form.CheckBox9->isChecked());
+    EXPECT_FALSE(form.CheckBox20->isChecked()) << "bit 5 set: not inverted";
+    EXPECT_FALSE(form.CheckBox26->isChecked()) << "bit 7 set";
+    EXPECT_EQ(form.ComboBox6->currentText(), "OFF");
+    EXPECT_EQ(form.cusbox11->currentText(), "Flight");
+    EXPECT_EQ(form.cusbox12->currentText(), "Odometer: km");
+    EXPECT_EQ(form.cusbox21->currentIndex(), -1) << "category 7 is past the list";
+    EXPECT_EQ(form.cusbox22->count(), 1);
+    EXPECT_EQ(form.cusbox22->currentText(), "=off=");
+    EXPECT_EQ(form.cusbox31->currentText(), "Sens");
+    EXPECT_EQ(form.cusbox32->currentText(), "bias gx");
+
+    // A new category keeps the item where the new list has it.
+    form.cusbox31->setCurrentIndex(1);
+    form.cusbox31->activated(1);
+    EXPECT_EQ(form.cusbox32->currentText(), "Cost: W/m/s");
+    form.cusbox32->setCurrentIndex(4);
+    form.cusbox31->setCurrentIndex(4);
+    form.cusbox31->activated(4);
+    EXPECT_EQ(form.cusbox32->currentText(), "Path error: m");
+}
+
+TEST_F(TForm3Test, VariometerAndSoundMixer) {
+    receive({80, 0x80 | 3 << 3, 0x01});
+    EXPECT_TRUE(form.CheckBox8->isChecked());
+    EXPECT_EQ(form.TrackBar3->value(), 3);
+    EXPECT_TRUE(form.CheckBox18->isChecked());
+    EXPECT_FALSE(form.CheckBox17->isChecked());
+    EXPECT_EQ(payloadSentBy([&] { form.Button22->click(); }),
+              (link::testing::Bytes{80, 0x80 | 3 << 3, 0x01}));
+    receive({90, 0x0E});
+    EXPECT_EQ(form.TrackBar5->value(), 2);
+    EXPECT_EQ(form.TrackBar6->value(), 3);
+    EXPECT_EQ(payloadSentBy([&] { form.Button23->click(); }), (link::testing::Bytes{90, 0x0E}));
+}
+
+TEST_F(TForm3Test, PowerSensorAdjustments) {
+    EXPECT_EQ(form.Edit6->text(), "12.0");
+    EXPECT_EQ(payloadSentBy([&] { form.Button4->click(); }),
+              (link::testing::Bytes{6, 21, 0x00, 0x00, 0x40, 0x41}));
+    form.Edit8->setText("abc");
+    testing::ModalCatcher boxes;
+    EXPECT_TRUE(payloadSentBy([&] { form.Button6->click(); }).empty());
+    EXPECT_TRUE(port.written.empty());
+    EXPECT_EQ(boxes.texts, QStringList{"'abc' is not a valid floating point value"});
+    EXPECT_TRUE(payloadSentBy([&] { form.Button20->click(); }).empty()) << "no range chosen";
+    EXPECT_TRUE(port.written.empty());
+    form.ComboBox8->setCurrentIndex(7);
+    EXPECT_EQ(payloadSentBy([&] { form.Button20->click(); }), (link::testing::Bytes{6, 26, 7}));
+    EXPECT_EQ(payloadSentBy([&] { form.Button8->click(); }), (link::testing::Bytes{6, 5}));
+    EXPECT_EQ(payloadSentBy([&] { form.Button25->click(); }), (link::testing::Bytes{6, 12}));
+    EXPECT_EQ(payloadSentBy([&] { form.Button7->click(); }), (link::testing::Bytes{6, 25}));
+    EXPECT_EQ(payloadSentBy([&] { form.Button26->click(); }), (link::testing::Bytes{75}));
+    EXPECT_EQ(payloadSentBy([&] { form.Button32->click(); }), (link::testing::Bytes{104}));
+    EXPECT_EQ(payloadSentBy([&] { form.Button35->click(); }), (link::testing::Bytes{107}));
 }
 
 } // namespace

@@ -1,9 +1,13 @@
 #include "ui/config/tform3.h"
 
+#include "config/config_blocks.h"
 #include "config/config_commands.h"
 #include "link/message_types.h"
+#include "link/payload_reader.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
 #include <QTabWidget>
 
 namespace crv::ui {
@@ -44,6 +48,8 @@ TForm3::TForm3(link::BoardLink& link, QWidget* owner)
     }
     createGeneralPage();
     connectGeneralPage();
+    createOsdPage();
+    connectOsdPage();
     m_link.dispatcher().setHandler(link::msg::kConfigBlock, [this](const link::LinkFrame& frame) {
         ConfigBlockReceived(frame);
     });
@@ -63,6 +69,36 @@ void TForm3::OpenConfigurationWindow() {
         QApplication::processEvents();
     }
     config::sendConfigurationReads(m_link.builder(), [] { QApplication::processEvents(); });
+}
+
+// Message 27 carries every block of the pages; byte 0 says which.
+void TForm3::ConfigBlockReceived(const link::LinkFrame& frame) {
+    switch (link::PayloadReader(frame).u8(0)) {
+    case config::block::kGeneral:
+        GeneralReceived(frame);
+        break;
+    case config::block::kFlightModeChannel:
+        // Values below 4 leave the list without a selection.
+        ComboBox3->setCurrentIndex(config::decodeFlightModeChannel(frame).channel - 4);
+        break;
+    case config::block::kSwitchMode: {
+        const config::SwitchMode mode = config::decodeSwitchMode(frame);
+        fm_sel->setText(QString::number(mode.position));
+        ComboBox2->setCurrentIndex(mode.mode);
+        break;
+    }
+    case config::block::kOsd:
+        OsdReceived(frame);
+        break;
+    case config::block::kVariometer:
+        VariometerReceived(frame);
+        break;
+    case config::block::kSoundMixer:
+        SoundMixerReceived(frame);
+        break;
+    default:
+        break;
+    }
 }
 
 } // namespace crv::ui

@@ -47,12 +47,43 @@ public:
     /// "Write" of the general page: sends 27/2 unless a field is not a number.
     void Button2Click();
 
+    // "OSD&&Sound": the OSD (27/70), variometer (27/80) and sound mixer (27/90) blocks, the
+    // camera, RSSI and power sensor commands.
+    QGroupBox *GroupBox12, *GroupBox13, *GroupBox14, *GroupBox15, *GroupBox18, *GroupBox4;
+    QCheckBox *CheckBox13, *CheckBox9, *CheckBox10, *CheckBox14, *CheckBox11, *CheckBox12,
+        *CheckBox7, *CheckBox22, *CheckBox16, *CheckBox15, *CheckBox19, *CheckBox6, *CheckBox20,
+        *CheckBox21, *CheckBox23, *CheckBox26, *CheckBox8, *CheckBox18, *CheckBox17;
+    QComboBox *ComboBox6, *ComboBox7, *ComboBox8;
+    QComboBox *cusbox11, *cusbox12, *cusbox21, *cusbox22, *cusbox31, *cusbox32;
+    QSlider *TrackBar3, *TrackBar4, *TrackBar5, *TrackBar6;
+    QLineEdit *Edit6, *Edit7, *Edit8;
+    QPushButton *Button4, *Button5, *Button6, *Button7, *Button8, *Button18, *Button19, *Button20,
+        *Button22, *Button23, *Button25, *Button26, *Button27, *Button31, *Button32, *Button34,
+        *Button35;
+
+    /// "Write" of the OSD group: sends 27/70 from the controls.
+    void Button18Click();
+    /// Replaces an item list by the list of its category box's category, keeping the item
+    /// where the new list has it.
+    void RebuildCustomItems(QComboBox* category, QComboBox* items);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void createGeneralPage();
     void connectGeneralPage();
     void ConfigBlockReceived(const link::LinkFrame& frame);
     void GeneralReceived(const link::LinkFrame& frame);
     void showUpDownLabels();
+    void createOsdPage();
+    void createOsdSoundGroups(QWidget* page);
+    void createPowerGroup(QWidget* page);
+    void connectOsdPage();
+    void OsdReceived(const link::LinkFrame& frame);
+    void VariometerReceived(const link::LinkFrame& frame);
+    void SoundMixerReceived(const link::LinkFrame& frame);
+    void sendPowerValue(QLineEdit* field, uint8_t command);
 
     link::BoardLink& m_link;
     bool m_openedBefore = false;

@@ -265,24 +265,4 @@ void TForm3::GeneralReceived(const link::LinkFrame& frame) {
     showUpDownLabels();
 }
 
-void TForm3::ConfigBlockReceived(const link::LinkFrame& frame) {
-    switch (link::PayloadReader(frame).u8(0)) {
-    case config::block::kGeneral:
-        GeneralReceived(frame);
-        break;
-    case config::block::kFlightModeChannel:
-        // Values below 4 leave the list without a selection.
-        ComboBox3->setCurrentIndex(config::decodeFlightModeChannel(frame).channel - 4);
-        break;
-    case config::block::kSwitchMode: {
-        const config::SwitchMode mode = config::decodeSwitchMode(frame);
-        fm_sel->setText(QString::number(mode.position));
-        ComboBox2->setCurrentIndex(mode.mode);
-        break;
-    }
-    default:
-        break;
-    }
-}
-
 } // namespace crv::ui
