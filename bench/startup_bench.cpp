@@ -2,10 +2,7 @@
 // offscreen, as the median of several runs. Each run is a fresh process (this program, run
 // again with --child), so loading Qt and opening the settings file count.
 
-#include "io/qt_serial_port.h"
-#include "link/board_link.h"
-#include "store/local_database.h"
-#include "ui/main/tform1.h"
+#include "app/ground_station.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,11 +22,8 @@ constexpr int kRuns = 9;
 
 int child(int argc, char** argv) {
     QApplication app(argc, argv);
-    crv::io::QtSerialPort port;
-    crv::link::BoardLink link(port);
-    crv::store::LocalDatabase database;
-    crv::ui::TForm1 window(link, database);
-    window.show(); // the first show opens the settings file and restores the settings
+    crv::app::GroundStation station;
+    station.mainWindow().show(); // the first show opens the settings file, restores the settings
     std::printf("shown\n");
     std::fflush(stdout);
     return 0;

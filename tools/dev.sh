@@ -6,7 +6,7 @@
 #   asan   build and run the test suite under AddressSanitizer and UndefinedBehaviorSanitizer
 #   fuzz   build the libFuzzer targets with clang and run each for FUZZ_SECONDS (default 30)
 #   bench  build and run the benchmarks
-#   shot   run emulator and ground station under Xvfb and save a screenshot (SHOT=file.png)
+#   shot   run emulator and ground station under Xvfb and save pictures of the windows
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -96,17 +96,14 @@ cmd_bench() {
 }
 
 cmd_shot() {
-    PACKAGES+=(xvfb imagemagick)
+    PACKAGES+=(xvfb)
     deps
     configure_and_build build
     start_emulator build/crv-shot-board
-    local shot=${SHOT:-build/screenshot.png}
-    xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
-        (cd build && exec src/app/crvgcs --port ./crv-shot-board) & gcs=$!
-        sleep "${SHOT_DELAY:-4}"
-        import -window root "$1"
-        kill "$gcs"' _ "$shot"
-    echo "Saved $shot"
+    local folder
+    folder=$(realpath -m "${SHOTS:-build/shots}")
+    (cd build && xvfb-run -a -s "-screen 0 1280x800x24" tools/shots/window_shots \
+        ./crv-shot-board "$folder" "${SHOT_DELAY:-4}")
 }
 
 case "${1:-}" in

@@ -1,12 +1,8 @@
 // The ground station's entry point.
 
+#include "app/ground_station.h"
 #include "app/quit_signals.h"
-#include "io/qt_serial_port.h"
-#include "link/board_link.h"
 #include "platform/instance_guard.h"
-#include "store/local_database.h"
-#include "ui/config/tform3.h"
-#include "ui/main/tform1.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -35,13 +31,8 @@ int main(int argc, char** argv) {
     options.process(app);
 
     try {
-        crv::io::QtSerialPort serialPort;
-        crv::link::BoardLink link(serialPort);
-        crv::store::LocalDatabase database;
-        // The windows, in the order they are made; each lives for the whole run.
-        crv::ui::TForm1 mainWindow(link, database);
-        crv::ui::TForm3 configurationWindow(link, &mainWindow);
-        mainWindow.setConfigurationOpener([&] { configurationWindow.OpenConfigurationWindow(); });
+        crv::app::GroundStation station;
+        crv::ui::TForm1& mainWindow = station.mainWindow();
         if (options.isSet(port)) {
             mainWindow.setStartupPort(options.value(port).toStdString());
         }

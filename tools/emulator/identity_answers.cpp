@@ -15,9 +15,10 @@ namespace msg = link::msg;
 
 bool isReadRequest(const LinkFrame& frame) { return (frame.type & msg::kReadRequest) != 0; }
 
+// Names travel as ten characters, padded with spaces as the board stores them.
 void putName(link::LinkFrameBuilder& builder, const std::string& name) {
     for (size_t i = 0; i < 10; ++i) {
-        builder.put8(i < name.size() ? static_cast<uint8_t>(name[i]) : 0);
+        builder.put8(i < name.size() ? static_cast<uint8_t>(name[i]) : ' ');
     }
 }
 

@@ -109,12 +109,12 @@ void TForm3::createOsdSoundGroups(QWidget* page) {
     CheckBox8 = tick(GroupBox13, "CheckBox8", "Enabled", QRect(10, 22, 100, 20));
     caption(GroupBox13, "Range m/s", QRect(10, 46, 100, 16));
     TrackBar3 = trackBar(GroupBox13, "TrackBar3", 4, QRect(10, 62, 160, 24));
-    caption(GroupBox13, "5       10       15       20       25", QRect(10, 86, 170, 16));
+    caption(GroupBox13, "5       10       15       20       25", QRect(8, 86, 178, 16));
     caption(GroupBox13, "Sensitivity", QRect(190, 46, 100, 16));
-    TrackBar4 = trackBar(GroupBox13, "TrackBar4", 4, QRect(190, 62, 160, 24));
+    TrackBar4 = trackBar(GroupBox13, "TrackBar4", 4, QRect(192, 62, 160, 24));
     TrackBar4->setValue(4);
     TrackBar4->setEnabled(false); // belongs to no block
-    caption(GroupBox13, "1         2         3         4         5", QRect(190, 86, 170, 16));
+    caption(GroupBox13, "1         2         3         4         5", QRect(190, 86, 172, 16));
     CheckBox18 = tick(GroupBox13, "CheckBox18", "Use MS5611", QRect(10, 110, 120, 20));
     CheckBox17 = tick(GroupBox13, "CheckBox17", "Cut on throttle", QRect(130, 110, 130, 20));
     CheckBox17->setChecked(true);
@@ -165,11 +165,11 @@ void TForm3::createPowerGroup(QWidget* page) {
         *adjusts[i].button = button(GroupBox4, adjusts[i].set, "Set", QRect(x + 84, 39, 60, 26));
         (*adjusts[i].button)->setToolTip(kMeasuredHint);
     }
-    Button8 = button(GroupBox4, "Button8", "ZERO", QRect(520, 18, 96, 24));
+    Button8 = button(GroupBox4, "Button8", "ZERO", QRect(504, 18, 104, 24));
     Button8->setToolTip("Set the current readings to zero");
-    Button25 = button(GroupBox4, "Button25", "Display on/off", QRect(620, 18, 104, 24));
+    Button25 = button(GroupBox4, "Button25", "Display on/off", QRect(612, 18, 112, 24));
     Button25->setToolTip("Toggle current display on/off");
-    Button7 = button(GroupBox4, "Button7", "Reset all", QRect(520, 44, 96, 24));
+    Button7 = button(GroupBox4, "Button7", "Reset all", QRect(504, 44, 104, 24));
     caption(GroupBox4, "or set Range", QRect(10, 70, 90, 22));
     ComboBox8 = dropDown(GroupBox4, "ComboBox8",
                          {"30A", "50A", "75A", "80A", "100A", "120A", "150A", "200A"},

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "io/qt_serial_port.h"
+#include "link/board_link.h"
+#include "store/local_database.h"
+#include "ui/config/tform3.h"
+#include "ui/main/tform1.h"
+
+namespace crv::app {
+
+/// The whole program but its entry point: the board link, the settings file and the windows,
+/// made in their order and wired to each other. Needs a QApplication.
+class GroundStation {
+public:
+    GroundStation();
+    GroundStation(const GroundStation&) = delete;
+    GroundStation& operator=(const GroundStation&) = delete;
+
+    ui::TForm1& mainWindow() { return m_mainWindow; }
+    ui::TForm3& configurationWindow() { return m_configurationWindow; }
+
+private:
+    io::QtSerialPort m_serialPort;
+    link::BoardLink m_link{m_serialPort};
+    store::LocalDatabase m_database;
+    // The windows, in the order they are made; each lives for the whole run.
+    ui::TForm1 m_mainWindow{m_link, m_database};
+    ui::TForm3 m_configurationWindow{m_link, &m_mainWindow};
+};
+
+} // namespace crv::app
