@@ -4,16 +4,19 @@
 #include "io/qt_serial_port.h"
 #include "link/board_link.h"
 #include "link/message_types.h"
+#include "ui/config/tform3.h"
 #include "ui/main/tform1.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -138,6 +141,33 @@ TEST_F(LinkEndToEnd, ArmingFromTheMenuShowsAtTheNextTickAndDisconnectKeepsTheVal
     EXPECT_FALSE(form.GroupBox4->isVisible());
     EXPECT_FALSE(form.GroupBox1->isVisible());
     EXPECT_EQ(form.lat_l->text(), latitude) << "the last values stay";
+}
+
+TEST_F(LinkEndToEnd, ConfigurationWrittenIsReadBack) {
+    ui::TForm3 configuration(link, &form);
+    form.setStartupPort(board.toStdString());
+    form.show();
+    ASSERT_TRUE(identified());
+    configuration.OpenConfigurationWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return configuration.spd_t->text() == "60"; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return configuration.CheckBox13->isChecked(); }, 3000));
+
+    configuration.spd_t->setText("75");
+    configuration.Edit5->setText("4200");
+    configuration.Button2->click();
+    configuration.CheckBox9->setChecked(!configuration.CheckBox9->isChecked());
+    const bool speedShown = configuration.CheckBox9->isChecked();
+    configuration.Button18->click();
+
+    configuration.spd_t->setText("");
+    configuration.Edit5->setText("");
+    configuration.CheckBox9->setChecked(!speedShown);
+    configuration.Button1->click();
+    configuration.Button19->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return configuration.spd_t->text() == "75"; }, 3000));
+    EXPECT_EQ(configuration.Edit5->text(), "4200");
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return configuration.CheckBox9->isChecked() == speedShown; }, 3000));
 }
 
 TEST_F(LinkEndToEnd, OpensATypedRelativePath) {

@@ -55,6 +55,9 @@ TForm3::TForm3(link::BoardLink& link, QWidget* owner)
     });
 }
 
+// The link may outlive the window; it must not call into a window that is gone.
+TForm3::~TForm3() { m_link.dispatcher().setHandler(link::msg::kConfigBlock, nullptr); }
+
 void TForm3::OpenConfigurationWindow() {
     if (!m_openedBefore) {
         m_openedBefore = true;

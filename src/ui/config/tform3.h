@@ -23,6 +23,7 @@ class TForm3 : public QWidget {
 public:
     /// owner is the main window: this window stays above it and opens centred on it.
     TForm3(link::BoardLink& link, QWidget* owner);
+    ~TForm3() override;
 
     QTabWidget* PageControl1;
     QWidget *TabSheet1, *TabSheet2, *TabSheet5, *TabSheet6, *TabSheet4, *TabSheet3, *TabSheet7;

@@ -40,6 +40,7 @@ class TForm1 : public QWidget {
 
 public:
     TForm1(link::BoardLink& link, store::LocalDatabase& database, QWidget* parent = nullptr);
+    ~TForm1() override;
 
     /// The settings file to open when the window is first shown; "crv_data" in the working
     /// folder unless a test gives another.
@@ -158,6 +159,7 @@ private:
     void createTimers();
 
     void registerHandlers();
+    void handle(uint8_t type, link::MessageDispatcher::Handler handler);
     void MainWindowShown();
     void MainWindowClosing();
     void RestoreSettings();
@@ -205,6 +207,7 @@ private:
     std::vector<std::string> m_typedPorts;
     bool m_shown = false;
     std::function<void()> m_openConfiguration;
+    std::vector<uint8_t> m_handledTypes;
 };
 
 } // namespace crv::ui

@@ -13,6 +13,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <utility>
 
 namespace crv::ui {
 
@@ -22,27 +23,34 @@ QString text(const std::string& value) { return QString::fromStdString(value); }
 
 } // namespace
 
+// The link may outlive the window; it must not call into a window that is gone.
+TForm1::~TForm1() {
+    for (uint8_t type : m_handledTypes) {
+        m_link.dispatcher().setHandler(type, nullptr);
+    }
+    m_link.session().setLinkLostHandler(nullptr);
+}
+
+void TForm1::handle(uint8_t type, link::MessageDispatcher::Handler handler) {
+    m_link.dispatcher().setHandler(type, std::move(handler));
+    m_handledTypes.push_back(type);
+}
+
 void TForm1::registerHandlers() {
-    link::MessageDispatcher& dispatcher = m_link.dispatcher();
     using link::LinkFrame;
     namespace msg = link::msg;
-    dispatcher.setHandler(msg::kFirmwareVersion,
-                          [this](const LinkFrame& f) { VersionReceived(f); });
-    dispatcher.setHandler(msg::kArmed,
-                          [this](const LinkFrame& f) { telemetry::applyArmed(m_vehicle, f); });
-    dispatcher.setHandler(msg::kRcInputs, [this](const LinkFrame& f) { ChannelsReceived(rci, f); });
-    dispatcher.setHandler(msg::kServoOutputs,
-                          [this](const LinkFrame& f) { ChannelsReceived(rco, f); });
-    dispatcher.setHandler(msg::kAttitude, [this](const LinkFrame& f) { AttitudeReceived(f); });
-    dispatcher.setHandler(msg::kNavigation, [this](const LinkFrame& f) { NavigationReceived(f); });
-    dispatcher.setHandler(msg::kGps, [this](const LinkFrame& f) { GpsReceived(f); });
-    dispatcher.setHandler(msg::kMagnetometer,
-                          [this](const LinkFrame& f) { MagnetometerReceived(f); });
-    dispatcher.setHandler(msg::kPower, [this](const LinkFrame& f) { PowerReceived(f); });
-    dispatcher.setHandler(msg::kBoardConfig,
-                          [this](const LinkFrame& f) { BoardConfigReceived(f); });
-    dispatcher.setHandler(msg::kModel, [this](const LinkFrame& f) { CurrentModelReceived(f); });
-    dispatcher.setHandler(msg::kModelList, [this](const LinkFrame& f) { ModelListReceived(f); });
+    handle(msg::kFirmwareVersion, [this](const LinkFrame& f) { VersionReceived(f); });
+    handle(msg::kArmed, [this](const LinkFrame& f) { telemetry::applyArmed(m_vehicle, f); });
+    handle(msg::kRcInputs, [this](const LinkFrame& f) { ChannelsReceived(rci, f); });
+    handle(msg::kServoOutputs, [this](const LinkFrame& f) { ChannelsReceived(rco, f); });
+    handle(msg::kAttitude, [this](const LinkFrame& f) { AttitudeReceived(f); });
+    handle(msg::kNavigation, [this](const LinkFrame& f) { NavigationReceived(f); });
+    handle(msg::kGps, [this](const LinkFrame& f) { GpsReceived(f); });
+    handle(msg::kMagnetometer, [this](const LinkFrame& f) { MagnetometerReceived(f); });
+    handle(msg::kPower, [this](const LinkFrame& f) { PowerReceived(f); });
+    handle(msg::kBoardConfig, [this](const LinkFrame& f) { BoardConfigReceived(f); });
+    handle(msg::kModel, [this](const LinkFrame& f) { CurrentModelReceived(f); });
+    handle(msg::kModelList, [this](const LinkFrame& f) { ModelListReceived(f); });
 }
 
 void TForm1::VersionReceived(const link::LinkFrame& frame) {
