@@ -2,12 +2,17 @@
 // Random bytes rarely pass the XOR check, so half of the inputs are read as a list of frames
 // that get a correct check byte; handlers also feed the parser again, as a modal box does.
 
+#include "config/board_config_record.h"
+#include "config/config_blocks.h"
 #include "link/link_frame_parser.h"
 #include "link/payload_reader.h"
 #include "telemetry/firmware_version.h"
+#include "telemetry/model_messages.h"
+#include "telemetry/telemetry_decoders.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -25,6 +30,43 @@ struct Harness {
             identified = crv::telemetry::identify(identified, version).identified;
             sink ^= crv::telemetry::versionLine(version).size();
             feedAgain();
+        });
+        registerDecoders();
+    }
+
+    // The decoders the ground station's windows run on each message.
+    void registerDecoders() {
+        namespace t = crv::telemetry;
+        namespace c = crv::config;
+        on(3, [this](const LinkFrame& f) { t::applyArmed(vehicle, f); });
+        on(24, [this](const LinkFrame& f) {
+            sink ^= c::gainText(c::decodeBoardConfig(f).gain(4)).size();
+        });
+        on(27, [this](const LinkFrame& f) {
+            sink ^= static_cast<size_t>(c::decodeGeneralSettings(f).batteryCapacityMah +
+                                        c::decodeOsdSettings(f).customLine3 +
+                                        c::decodeSwitchMode(f).mode);
+        });
+        on(30,
+           [this](const LinkFrame& f) { sink ^= static_cast<size_t>(t::decodeChannels(f)[7]); });
+        on(32, [this](const LinkFrame& f) { sink ^= t::applyAttitude(vehicle, f).heading.size(); });
+        on(33,
+           [this](const LinkFrame& f) { sink ^= t::applyNavigation(vehicle, f).altitude.size(); });
+        on(34, [this](const LinkFrame& f) { sink ^= t::applyGps(vehicle, f).latitude.size(); });
+        on(35, [this](const LinkFrame& f) {
+            sink ^= t::applyMagnetometer(vehicle, f).offset[2].size();
+        });
+        on(36, [this](const LinkFrame& f) { sink ^= t::decodePower(f).rssi.size(); });
+        on(40, [this](const LinkFrame& f) {
+            sink ^= t::currentModelLine(t::decodeCurrentModel(f)).size();
+        });
+        on(42, [this](const LinkFrame& f) { sink ^= t::decodeModelList(f)[5].size(); });
+    }
+
+    void on(uint8_t type, crv::link::MessageDispatcher::Handler decode) {
+        dispatcher.setHandler(type, [this, decode = std::move(decode)](const LinkFrame& frame) {
+            readEveryField(frame);
+            decode(frame);
         });
     }
 
@@ -53,6 +95,7 @@ struct Harness {
     crv::link::MessageDispatcher dispatcher;
     crv::link::LinkFrameParser parser;
     std::vector<uint8_t> nested;
+    crv::telemetry::VehicleState vehicle;
     bool identified = false;
     int depth = 0;
     size_t sink = 0;
