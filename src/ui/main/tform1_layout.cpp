@@ -147,7 +147,7 @@ void TForm1::createNavigationGroup() {
     QFont bold = Label51->font();
     bold.setBold(true);
     Label51->setFont(bold);
-    flightmode_t = label(GroupBox4, "flightmode_t", "-", QRect(90, 124, 100, 18));
+    flightmode_t = label(GroupBox4, "flightmode_t", "-", QRect(100, 124, 100, 18));
     CompassSetup = button(GroupBox4, "CompassSetup", "Compass...", QRect(210, 118, 110, 24));
     caption(GroupBox4, "Nav", QRect(8, 146, 28, 24));
     NAVrate = rateList(GroupBox4, "NAVrate", QRect(36, 146, 60, 24));
