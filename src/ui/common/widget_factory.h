@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -8,6 +10,9 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+
+#include <string>
+#include <vector>
 
 namespace crv::ui {
 
@@ -44,6 +49,28 @@ inline QComboBox* dropDown(QWidget* parent, const char* name, const QStringList&
     auto* widget = named<QComboBox>(parent, name, geometry);
     widget->addItems(items);
     return widget;
+}
+
+inline QGroupBox* group(QWidget* parent, const char* name, const QString& title,
+                        const QRect& geometry) {
+    auto* box = named<QGroupBox>(parent, name, geometry);
+    box->setTitle(title);
+    return box;
+}
+
+inline QCheckBox* checkBox(QWidget* parent, const char* name, const QString& text,
+                           const QRect& geometry) {
+    auto* box = named<QCheckBox>(parent, name, geometry);
+    box->setText(text);
+    return box;
+}
+
+inline QStringList toQStringList(const std::vector<std::string>& items) {
+    QStringList list;
+    for (const std::string& item : items) {
+        list << QString::fromStdString(item);
+    }
+    return list;
 }
 
 /// A bar gauge without text.

@@ -21,20 +21,6 @@ namespace crv::ui {
 
 namespace {
 
-QStringList toQt(const std::vector<std::string>& items) {
-    QStringList list;
-    for (const std::string& item : items) {
-        list << QString::fromStdString(item);
-    }
-    return list;
-}
-
-QGroupBox* group(QWidget* parent, const char* name, const QString& title, const QRect& geometry) {
-    auto* box = named<QGroupBox>(parent, name, geometry);
-    box->setTitle(title);
-    return box;
-}
-
 /// A caption and its edit field on one row; returns the field.
 QLineEdit* field(QWidget* parent, const char* name, const QString& text, int y,
                  int captionWidth = 140) {
@@ -43,9 +29,7 @@ QLineEdit* field(QWidget* parent, const char* name, const QString& text, int y,
 }
 
 QCheckBox* tick(QWidget* parent, const char* name, const QString& text, int y) {
-    auto* box = named<QCheckBox>(parent, name, QRect(8, y, 220, 20));
-    box->setText(text);
-    return box;
+    return checkBox(parent, name, text, QRect(8, y, 220, 20));
 }
 
 QSpinBox* upDown(QWidget* parent, const char* name, int y) {
@@ -73,8 +57,8 @@ void TForm3::createGeneralPage() {
     ComboBox1 =
         dropDown(GroupBox3, "ComboBox1", {"PWM", "PPM", "iPPM", "S.Bus"}, QRect(118, 48, 100, 22));
     caption(GroupBox3, "Flight mode ch", QRect(8, 74, 100, 22));
-    ComboBox3 =
-        dropDown(GroupBox3, "ComboBox3", toQt(config::channelNames()), QRect(118, 74, 100, 22));
+    ComboBox3 = dropDown(GroupBox3, "ComboBox3", toQStringList(config::channelNames()),
+                         QRect(118, 74, 100, 22));
     ComboBox3->setCurrentIndex(-1);
 
     GroupBox2 = group(page, "GroupBox2", "Return To Base Conditions", QRect(8, 228, 240, 184));

@@ -17,26 +17,6 @@ namespace crv::ui {
 
 namespace {
 
-QStringList toQt(const std::vector<std::string>& items) {
-    QStringList list;
-    for (const std::string& item : items) {
-        list << QString::fromStdString(item);
-    }
-    return list;
-}
-
-QGroupBox* group(QWidget* parent, const char* name, const QString& title, const QRect& geometry) {
-    auto* box = named<QGroupBox>(parent, name, geometry);
-    box->setTitle(title);
-    return box;
-}
-
-QCheckBox* tick(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* box = named<QCheckBox>(parent, name, geometry);
-    box->setText(text);
-    return box;
-}
-
 QSlider* trackBar(QWidget* parent, const char* name, int maximum, const QRect& geometry) {
     auto* bar = named<QSlider>(parent, name, geometry);
     bar->setOrientation(Qt::Horizontal);
@@ -73,19 +53,20 @@ void TForm3::createOsdPage() {
         {"CheckBox23", "RPTY", &CheckBox23},
     };
     for (size_t i = 0; i < std::size(firstColumn); ++i) {
-        *firstColumn[i].box = tick(GroupBox12, firstColumn[i].name, firstColumn[i].text,
-                                   QRect(10, 22 + 22 * static_cast<int>(i), 150, 20));
+        *firstColumn[i].box = checkBox(GroupBox12, firstColumn[i].name, firstColumn[i].text,
+                                       QRect(10, 22 + 22 * static_cast<int>(i), 150, 20));
     }
     for (size_t i = 0; i < std::size(secondColumn); ++i) {
-        *secondColumn[i].box = tick(GroupBox12, secondColumn[i].name, secondColumn[i].text,
-                                    QRect(180, 22 + 22 * static_cast<int>(i), 170, 20));
+        *secondColumn[i].box = checkBox(GroupBox12, secondColumn[i].name, secondColumn[i].text,
+                                        QRect(180, 22 + 22 * static_cast<int>(i), 170, 20));
     }
     caption(GroupBox12, "Whole OSD", QRect(10, 204, 70, 22));
     ComboBox6 =
         dropDown(GroupBox12, "ComboBox6", {"ON", "swON", "swOFF", "OFF"}, QRect(82, 204, 80, 22));
-    ComboBox7 =
-        dropDown(GroupBox12, "ComboBox7", toQt(config::channelNames()), QRect(168, 204, 70, 22));
-    CheckBox26 = tick(GroupBox12, "CheckBox26", "AHI style: F16/SU25", QRect(180, 176, 170, 20));
+    ComboBox7 = dropDown(GroupBox12, "ComboBox7", toQStringList(config::channelNames()),
+                         QRect(168, 204, 70, 22));
+    CheckBox26 =
+        checkBox(GroupBox12, "CheckBox26", "AHI style: F16/SU25", QRect(180, 176, 170, 20));
     const char* customNames[][2] = {
         {"cusbox11", "cusbox12"}, {"cusbox21", "cusbox22"}, {"cusbox31", "cusbox32"}};
     QComboBox** customBoxes[][2] = {
@@ -106,7 +87,7 @@ void TForm3::createOsdPage() {
 
 void TForm3::createOsdSoundGroups(QWidget* page) {
     GroupBox13 = group(page, "GroupBox13", "Variometer (audio)", QRect(376, 8, 364, 150));
-    CheckBox8 = tick(GroupBox13, "CheckBox8", "Enabled", QRect(10, 22, 100, 20));
+    CheckBox8 = checkBox(GroupBox13, "CheckBox8", "Enabled", QRect(10, 22, 100, 20));
     caption(GroupBox13, "Range m/s", QRect(10, 46, 100, 16));
     TrackBar3 = trackBar(GroupBox13, "TrackBar3", 4, QRect(10, 62, 160, 24));
     caption(GroupBox13, "5       10       15       20       25", QRect(8, 86, 178, 16));
@@ -115,8 +96,8 @@ void TForm3::createOsdSoundGroups(QWidget* page) {
     TrackBar4->setValue(4);
     TrackBar4->setEnabled(false); // belongs to no block
     caption(GroupBox13, "1         2         3         4         5", QRect(190, 86, 172, 16));
-    CheckBox18 = tick(GroupBox13, "CheckBox18", "Use MS5611", QRect(10, 110, 120, 20));
-    CheckBox17 = tick(GroupBox13, "CheckBox17", "Cut on throttle", QRect(130, 110, 130, 20));
+    CheckBox18 = checkBox(GroupBox13, "CheckBox18", "Use MS5611", QRect(10, 110, 120, 20));
+    CheckBox17 = checkBox(GroupBox13, "CheckBox17", "Cut on throttle", QRect(130, 110, 130, 20));
     CheckBox17->setChecked(true);
     Button22 = button(GroupBox13, "Button22", "Set", QRect(280, 108, 72, 26));
 
@@ -237,7 +218,7 @@ void TForm3::showEvent(QShowEvent* event) {
          {std::pair{cusbox11, cusbox12}, std::pair{cusbox21, cusbox22},
           std::pair{cusbox31, cusbox32}}) {
         category->clear();
-        category->addItems(toQt(config::customCategories()));
+        category->addItems(toQStringList(config::customCategories()));
         category->setCurrentIndex(0);
         RebuildCustomItems(category, items);
     }
@@ -246,7 +227,7 @@ void TForm3::showEvent(QShowEvent* event) {
 void TForm3::RebuildCustomItems(QComboBox* category, QComboBox* items) {
     const int remembered = items->currentIndex();
     items->clear();
-    items->addItems(toQt(config::customItems(category->currentIndex())));
+    items->addItems(toQStringList(config::customItems(category->currentIndex())));
     items->setCurrentIndex(config::keptItemIndex(remembered, items->count()));
 }
 

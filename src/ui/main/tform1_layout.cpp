@@ -24,22 +24,10 @@ QComboBox* rateList(QWidget* parent, const char* name, const QRect& geometry) {
     return list;
 }
 
-QGroupBox* group(QWidget* parent, const char* name, const QString& title, const QRect& geometry) {
-    auto* box = named<QGroupBox>(parent, name, geometry);
-    box->setTitle(title);
-    return box;
-}
-
 QLineEdit* edit(QWidget* parent, const char* name, const QRect& geometry, bool readOnly = false) {
     auto* field = named<QLineEdit>(parent, name, geometry);
     field->setReadOnly(readOnly);
     return field;
-}
-
-QCheckBox* checkBox(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* box = named<QCheckBox>(parent, name, geometry);
-    box->setText(text);
-    return box;
 }
 
 QSlider* trimSlider(QWidget* parent, const char* name, const QRect& geometry) {
