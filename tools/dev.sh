@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
-    libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
+    libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libcurl4-openssl-dev python3
 )
 
 deps() {

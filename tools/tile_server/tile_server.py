@@ -1,0 +1,118 @@
+#!/usr/bin/env python3
+"""A map tile server on 127.0.0.1 for tests and the demo.
+
+It answers the address scheme of both map layers (/kh/... satellite, /vt/... overlay), the
+service page that carries the satellite layer version, and files. A first path segment picks a
+fault instead: /404/, /short/, /html/, /wrongtype/ (a JPEG where a PNG is due and the reverse),
+/stall/ (answers after STALL_SECONDS), /endless/ (streams until ENDLESS_BYTES are sent) and
+/redirect/ (to the same address without the segment).
+
+usage: tile_server.py [PORT]   (0 or nothing: any free port; the port is printed first)
+"""
+
+import http.server
+import struct
+import sys
+import time
+import zlib
+
+VERSION_DOMAIN = "sat.tiles.local"
+VERSION = 151
+STALL_SECONDS = 20
+ENDLESS_BYTES = 256 << 20
+FAULTS = ("404", "short", "html", "wrongtype", "stall", "endless", "redirect")
+
+
+def png_tile(seed):
+    """A 256 x 256 RGBA PNG: transparent, with a diagonal line that depends on the tile."""
+    rows = []
+    for y in range(256):
+        row = bytearray(256 * 4)
+        x = (y + seed) % 256
+        row[x * 4:x * 4 + 4] = b"\xff\xff\x00\xff"
+        rows.append(b"\x00" + bytes(row))
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+    header = struct.pack(">IIBBBBB", 256, 256, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(b"".join(rows))) + chunk(b"IEND", b""))
+
+
+def jfif_tile(seed):
+    """Bytes that carry the JFIF mark of a satellite tile (not a decodable picture)."""
+    app0 = b"\xff\xe0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00"
+    return b"\xff\xd8" + app0 + bytes((seed + i) % 251 for i in range(600)) + b"\xff\xd9"
+
+
+def seed_of(path):
+    digits = "".join(c for c in path if c.isdigit())
+    return int(digits[-6:] or "0")
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):
+        pass
+
+    def send(self, status, body, kind="application/octet-stream"):
+        self.send_response(status)
+        self.send_header("Content-Type", kind)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def do_GET(self):
+        segments = self.path.split("/")
+        fault = segments[1] if len(segments) > 2 and segments[1] in FAULTS else None
+        path = "/" + "/".join(segments[2:]) if fault else self.path
+        if fault == "404":
+            return self.send(404, b"<html><body>Not found" + b" " * 200 + b"</body></html>", "text/html")
+        if fault == "short":
+            return self.send(200, b"\x89PNG" + b"\x00" * 40)
+        if fault == "html":
+            return self.send(200, b"<html><body>" + b"Service unavailable " * 20 + b"</body></html>",
+                             "text/html")
+        if fault == "redirect":
+            self.send_response(302)
+            self.send_header("Location", path)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
+        if fault == "stall":
+            time.sleep(STALL_SECONDS)
+        if fault == "endless":
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.end_headers()
+            block = b"\x00" * 65536
+            try:
+                for _ in range(ENDLESS_BYTES // len(block)):
+                    self.wfile.write(block)
+            except (BrokenPipeError, ConnectionResetError):
+                pass
+            self.close_connection = True
+            return
+        wrong = fault == "wrongtype"
+        if path.startswith("/kh/"):
+            return self.send(200, png_tile(seed_of(path)) if wrong else jfif_tile(seed_of(path)), "image/jpeg")
+        if path.startswith("/vt/"):
+            return self.send(200, jfif_tile(seed_of(path)) if wrong else png_tile(seed_of(path)), "image/png")
+        if path.startswith("/file/"):
+            return self.send(200, bytes(i % 256 for i in range(4096)))
+        page = ('<html><head><script src="http://%s/kh?v=%d&amp;hl=en"></script></head></html>'
+                % (VERSION_DOMAIN, VERSION))
+        return self.send(200, page.encode(), "text/html")
+
+
+def main():
+    port = int(sys.argv[1]) if len(sys.argv) > 1 else 0
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler)
+    server.daemon_threads = True
+    print(server.server_address[1], flush=True)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
