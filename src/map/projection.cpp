@@ -45,10 +45,9 @@ WorldPixel NormalizeViewPixel(int64_t x, int64_t y, int zoom) {
 GeoPoint ClampLatLon(double latitude, double longitude) {
     constexpr double kLimitLat = 84.999;
     constexpr double kLimitLon = 179.999;
-    GeoPoint point{std::clamp(latitude, -kLimitLat, kLimitLat), longitude};
-    if (std::isfinite(point.longitude)) {
-        point.longitude = std::remainder(point.longitude, 360.0); // now within ±180
-    }
+    // A value that is no number at all (a corrupt mission line) is put at zero.
+    GeoPoint point{std::isfinite(latitude) ? std::clamp(latitude, -kLimitLat, kLimitLat) : 0.0,
+                   std::isfinite(longitude) ? std::remainder(longitude, 360.0) : 0.0};
     while (point.longitude > kLimitLon) {
         point.longitude -= 360;
     }

@@ -66,6 +66,9 @@ TEST(ProjectionTest, WrappingAndClamping) {
     EXPECT_NEAR(ClampLatLon(0, -540.5).longitude, 179.5, 1e-9);
     EXPECT_LE(ClampLatLon(0, 1e9).longitude, 179.999);
     EXPECT_GE(ClampLatLon(0, -1e9).longitude, -179.999);
+    const GeoPoint broken = ClampLatLon(std::nan(""), INFINITY);
+    EXPECT_EQ(broken.latitude, 0);
+    EXPECT_EQ(broken.longitude, 0);
 }
 
 } // namespace
