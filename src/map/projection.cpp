@@ -10,8 +10,9 @@ constexpr double kPi = 3.141592653589793;
 }
 
 WorldPixel LatLonToPixel(double latitude, double longitude, int zoom) {
-    const double lat = std::clamp(latitude, -kMaxLatitude, kMaxLatitude);
-    const double lon = std::clamp(longitude, -180.0, 180.0);
+    // NaN would survive the clamps and make the pixel conversion undefined.
+    const double lat = std::isnan(latitude) ? 0 : std::clamp(latitude, -kMaxLatitude, kMaxLatitude);
+    const double lon = std::isnan(longitude) ? 0 : std::clamp(longitude, -180.0, 180.0);
     const double size = static_cast<double>(worldSize(zoom));
     const double x = (lon + 180) / 360;
     const double s = std::sin(lat * kPi / 180);

@@ -20,6 +20,7 @@ TEST(ProjectionTest, PositionsToPixels) {
         {90, 180, 1, {511, 0}},   // clamped
         {-90, -200, 1, {0, 511}}, // clamped
         {0, 180, 20, {268435455, 134217728}},
+        {std::nan(""), std::nan(""), 1, {256, 256}}, // a broken position lands at 0, 0
     };
     for (const Row& row : rows) {
         EXPECT_EQ(LatLonToPixel(row.latitude, row.longitude, row.zoom), row.pixel)
