@@ -43,6 +43,13 @@ private:
 
 double cosineOf(double latitude) { return std::fabs(std::cos(latitude * kPi / 180)); }
 
+// A point some metres north and east of origin, the longitude scaled at the new latitude.
+map::GeoPoint offsetBy(const map::GeoPoint& origin, double northM, double eastM) {
+    const double latitude = origin.latitude + northM * kDegreesPerMetre;
+    return map::ClampLatLon(latitude,
+                            origin.longitude + eastM * kDegreesPerMetre / cosineOf(latitude));
+}
+
 void putLe(std::vector<uint8_t>& out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) {
         out.push_back(static_cast<uint8_t>(value >> (8 * i)));
@@ -179,28 +186,18 @@ MissionPath walkMission(const MissionList& mission, const map::GeoPoint& home) {
         case action::kLandAt:
             add({item.a * 1e-7, item.b * 1e-7});
             break;
-        case action::kGotoBaseHeadingDistance: {
-            const double lat = home.latitude + std::cos(heading) * item.b * kDegreesPerMetre;
-            add(map::ClampLatLon(lat, home.longitude + std::sin(heading) * item.b *
-                                                           kDegreesPerMetre / cosineOf(lat)));
+        case action::kGotoBaseHeadingDistance:
+            add(offsetBy(home, std::cos(heading) * item.b, std::sin(heading) * item.b));
             break;
-        }
-        case action::kGotoBaseNorthEast: {
-            const double lat = home.latitude + item.a * kDegreesPerMetre;
-            add(map::ClampLatLon(lat, home.longitude + item.b * kDegreesPerMetre / cosineOf(lat)));
+        case action::kGotoBaseNorthEast:
+            add(offsetBy(home, item.a, item.b));
             break;
-        }
-        case action::kGotoHeadingDistance: {
-            const double lat = cur.latitude + std::cos(heading) * item.b * kDegreesPerMetre;
-            add(map::ClampLatLon(lat, cur.longitude + std::sin(heading) * item.b *
-                                                          kDegreesPerMetre / cosineOf(lat)));
+        case action::kGotoHeadingDistance:
+            add(offsetBy(cur, std::cos(heading) * item.b, std::sin(heading) * item.b));
             break;
-        }
-        case action::kGotoNorthEast: {
-            const double lat = cur.latitude + item.a * kDegreesPerMetre;
-            add(map::ClampLatLon(lat, cur.longitude + item.b * kDegreesPerMetre / cosineOf(lat)));
+        case action::kGotoNorthEast:
+            add(offsetBy(cur, item.a, item.b));
             break;
-        }
         case action::kRepeat:
             next = repeat.next(index, item, item.c);
             break;
