@@ -1,6 +1,7 @@
 #include "emulator/board_emulator.h"
 
 #include "link/link_frame_parser.h"
+#include "support/frame_recorder.h"
 
 #include <gtest/gtest.h>
 
@@ -124,6 +125,22 @@ TEST_F(EmulatorTest, ConfigurationReadsReturnWhatWasWritten) {
     EXPECT_EQ(payloads[43].size(), 12u);
     send({0xCB, 0x04, 0x1C, 0x0F, 0x37, 0xEB}); // 28/15/55
     EXPECT_EQ(count(28), 5) << "controls, three axes and the status";
+}
+
+TEST_F(EmulatorTest, MissionLinesAreStoredAndAnsweredByIndex) {
+    send({0xCB, 0x03, 0x9D, 0x00, 0x55}); // 157: line 0 of a fresh board
+    ASSERT_EQ(payloads[29].size(), 15u);
+    EXPECT_EQ(payloads[29][0], 0);
+    EXPECT_EQ(payloads[29][1], 252) << "an empty mission's end line";
+
+    const Bytes line = {3, 2, 0, 0, 0, 0, 100, 0xFF, 0xFF, 0xFF, 0xCE, 0x00, 0x1E, 0x00, 0x00};
+    send(link::testing::frameOf(29, line)); // line 3
+    send({0xCB, 0x03, 0x9D, 0x03, 0x56});   // 157: line 3
+    EXPECT_EQ(payloads[29], line);
+
+    answers.clear();
+    send({0xCB, 0x03, 0x9D, 0xC9, 0x9C}); // line 201: past the list, no answer
+    EXPECT_TRUE(answers.empty());
 }
 
 TEST_F(EmulatorTest, TelemetryHasTheLayoutsAndMoves) {

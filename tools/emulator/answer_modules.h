@@ -11,5 +11,6 @@ std::unique_ptr<AnswerModule> makeIdentityAnswers();
 std::unique_ptr<AnswerModule> makeTelemetryStream();
 std::unique_ptr<AnswerModule> makeCommandAnswers();
 std::unique_ptr<AnswerModule> makeConfigAnswers();
+std::unique_ptr<AnswerModule> makeMissionAnswers();
 
 } // namespace crv::emulator

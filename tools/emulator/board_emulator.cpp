@@ -11,6 +11,7 @@ BoardEmulator::BoardEmulator(Output output) : m_output(std::move(output)) {
     m_modules.push_back(makeTelemetryStream());
     m_modules.push_back(makeCommandAnswers());
     m_modules.push_back(makeConfigAnswers());
+    m_modules.push_back(makeMissionAnswers());
     for (auto& module : m_modules) {
         module->attach(*this);
     }
