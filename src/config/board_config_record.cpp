@@ -1,5 +1,6 @@
 #include "config/board_config_record.h"
 
+#include "config/field_rules.h"
 #include "link/payload_reader.h"
 
 #include <charconv>
@@ -21,20 +22,11 @@ std::string gainText(uint8_t gain) {
 }
 
 GainParse parseGain(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    const auto last = text.find_last_not_of(" \t");
-    const std::string trimmed =
-        first == std::string::npos ? "" : text.substr(first, last - first + 1);
-    const char* begin = trimmed.data();
-    const char* end = begin + trimmed.size();
-    if (begin != end && *begin == '+') {
-        ++begin;
+    const NumberParse number = parseNumber(text);
+    if (!number.value) {
+        return {std::nullopt, number.error};
     }
-    double value = 0;
-    const auto parsed = std::from_chars(begin, end, value);
-    if (trimmed.empty() || parsed.ec != std::errc() || parsed.ptr != end || !std::isfinite(value)) {
-        return {std::nullopt, "'" + text + "' is not a valid floating point value"};
-    }
+    const double value = *number.value;
     // 0.29 × 100 is 28.999…; a product this close to a whole number is that number.
     double hundredths = value * 100;
     const double nearest = std::round(hundredths);

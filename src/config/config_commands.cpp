@@ -5,7 +5,6 @@
 
 #include <bit>
 #include <cstring>
-#include <initializer_list>
 #include <limits>
 
 namespace crv::config {
@@ -13,15 +12,6 @@ namespace crv::config {
 namespace {
 
 namespace msg = link::msg;
-
-void send(link::LinkFrameBuilder& out, uint8_t type, std::initializer_list<uint8_t> payload) {
-    out.begin();
-    out.put8(type);
-    for (uint8_t byte : payload) {
-        out.put8(byte);
-    }
-    out.finish();
-}
 
 template <size_t N>
 void sendImage(link::LinkFrameBuilder& out, uint8_t type, uint8_t subtype,
@@ -52,9 +42,9 @@ void sendConfigurationReads(link::LinkFrameBuilder& out,
     }
     RequestAtol(out);
     betweenFrames();
-    send(out, msg::kVoicePack, {0}); // package reports
+    out.send(msg::kVoicePack, {0}); // package reports
     betweenFrames();
-    send(out, msg::kScriptPack, {0});
+    out.send(msg::kScriptPack, {0});
     betweenFrames();
     RequestGimbal(out);
     betweenFrames();
@@ -101,28 +91,28 @@ void sendBoardConfig(link::LinkFrameBuilder& out, const BoardConfigRecord& recor
 }
 
 void sendConfigCommand(link::LinkFrameBuilder& out, uint8_t subtype) {
-    send(out, msg::kConfigBlock, {subtype});
+    out.send(msg::kConfigBlock, {subtype});
 }
 
 void sendPowerSensorCommand(link::LinkFrameBuilder& out, uint8_t command) {
-    send(out, msg::kConfigBlock, {block::kPowerSensor, command});
+    out.send(msg::kConfigBlock, {block::kPowerSensor, command});
 }
 
 void sendPowerSensorValue(link::LinkFrameBuilder& out, uint8_t command, float value) {
     static_assert(sizeof(float) == 4 && std::numeric_limits<float>::is_iec559);
     const auto bits = std::bit_cast<uint32_t>(value);
-    send(out, msg::kConfigBlock,
-         {block::kPowerSensor, command, static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8),
-          static_cast<uint8_t>(bits >> 16), static_cast<uint8_t>(bits >> 24)});
+    out.send(msg::kConfigBlock, {block::kPowerSensor, command, static_cast<uint8_t>(bits),
+                                 static_cast<uint8_t>(bits >> 8), static_cast<uint8_t>(bits >> 16),
+                                 static_cast<uint8_t>(bits >> 24)});
 }
 
 void sendCurrentRange(link::LinkFrameBuilder& out, uint8_t rangeIndex) {
-    send(out, msg::kConfigBlock, {block::kPowerSensor, power::kCurrentRange, rangeIndex});
+    out.send(msg::kConfigBlock, {block::kPowerSensor, power::kCurrentRange, rangeIndex});
 }
 
 void sendTrackerLive(link::LinkFrameBuilder& out, int8_t pan, int8_t tilt) {
-    send(out, msg::kConfigBlock,
-         {block::kTrackerLive, static_cast<uint8_t>(pan), static_cast<uint8_t>(tilt)});
+    out.send(msg::kConfigBlock,
+             {block::kTrackerLive, static_cast<uint8_t>(pan), static_cast<uint8_t>(tilt)});
 }
 
 void sendGimbalLive(link::LinkFrameBuilder& out, int16_t pan, int16_t tilt, int16_t roll) {
@@ -136,11 +126,11 @@ void sendGimbalLive(link::LinkFrameBuilder& out, int16_t pan, int16_t tilt, int1
 }
 
 void sendGimbalCommand(link::LinkFrameBuilder& out, uint8_t argument) {
-    send(out, msg::kGimbal, {gimbal::kCommand, argument});
+    out.send(msg::kGimbal, {gimbal::kCommand, argument});
 }
 
 void sendFlapsTest(link::LinkFrameBuilder& out, uint8_t position) {
-    send(out, msg::kFlapsTest, {position});
+    out.send(msg::kFlapsTest, {position});
 }
 
 } // namespace crv::config

@@ -59,6 +59,15 @@ bool LinkFrameBuilder::finish() {
     return true;
 }
 
+bool LinkFrameBuilder::send(uint8_t type, std::initializer_list<uint8_t> payload) {
+    begin();
+    put8(type);
+    for (uint8_t byte : payload) {
+        put8(byte);
+    }
+    return finish();
+}
+
 bool LinkFrameBuilder::sendReadRequest(uint8_t type) {
     begin();
     put8(msg::readRequest(type));
@@ -66,10 +75,7 @@ bool LinkFrameBuilder::sendReadRequest(uint8_t type) {
 }
 
 bool LinkFrameBuilder::sendReadRequest(uint8_t type, uint8_t selector) {
-    begin();
-    put8(msg::readRequest(type));
-    put8(selector);
-    return finish();
+    return send(msg::readRequest(type), {selector});
 }
 
 } // namespace crv::link

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 
 namespace crv::link {
 
@@ -28,6 +29,8 @@ public:
     /// nothing, when the frame outgrew the buffer or was not begun.
     bool finish();
 
+    /// Shorthand for a whole frame whose payload is a few bytes: begin, type, payload, finish.
+    bool send(uint8_t type, std::initializer_list<uint8_t> payload);
     /// Shorthand for a read request: begin, put8(0x80 | type), finish.
     bool sendReadRequest(uint8_t type);
     /// Shorthand for a read request with one selector byte (block or item number).

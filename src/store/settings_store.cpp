@@ -1,5 +1,7 @@
 #include "store/settings_store.h"
 
+#include "store/statement.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -28,28 +30,6 @@ const char* insertText(int table) {
     };
     return kInserts[table];
 }
-
-/// One prepared statement, finalized when it goes out of scope.
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) {
-        if (db != nullptr && sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr) != SQLITE_OK) {
-            m_statement = nullptr;
-        }
-    }
-    ~Statement() { sqlite3_finalize(m_statement); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    sqlite3_stmt* get() const { return m_statement; }
-    bool bindText(int index, const std::string& text) {
-        return sqlite3_bind_text(m_statement, index, text.data(), static_cast<int>(text.size()),
-                                 SQLITE_TRANSIENT) == SQLITE_OK;
-    }
-
-private:
-    sqlite3_stmt* m_statement = nullptr;
-};
 
 size_t skipBlanks(const std::string& text) {
     size_t at = 0;

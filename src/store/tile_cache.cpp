@@ -1,5 +1,7 @@
 #include "store/tile_cache.h"
 
+#include "store/statement.h"
+
 #include <sqlite3.h>
 
 #include <string>
@@ -14,30 +16,6 @@ const char* tableOf(TileLayer layer) {
 }
 
 constexpr TileLayer kLayers[] = {TileLayer::Satellite, TileLayer::Overlay};
-
-/// A prepared statement, finalized when it goes out of scope.
-class Statement {
-public:
-    Statement(sqlite3* db, const std::string& sql) {
-        if (db == nullptr ||
-            sqlite3_prepare_v2(db, sql.c_str(), -1, &m_statement, nullptr) != SQLITE_OK) {
-            m_statement = nullptr;
-        }
-    }
-    ~Statement() { sqlite3_finalize(m_statement); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    sqlite3_stmt* get() const { return m_statement; }
-    bool bindKey(const TileKey& key) {
-        return sqlite3_bind_int(m_statement, 1, key.x) == SQLITE_OK &&
-               sqlite3_bind_int(m_statement, 2, key.y) == SQLITE_OK &&
-               sqlite3_bind_int(m_statement, 3, key.z) == SQLITE_OK;
-    }
-
-private:
-    sqlite3_stmt* m_statement = nullptr;
-};
 
 /// Runs one statement on a connection; the failure message, if any.
 Status step(sqlite3* db, sqlite3_stmt* statement) {
@@ -71,7 +49,7 @@ int32_t wrapTile(int64_t index, int32_t zoom) {
 int64_t TileCache::FindTile(TileLayer layer, const TileKey& key) {
     Statement select(m_database.handle(), std::string("SELECT id FROM ") + tableOf(layer) +
                                               " WHERE x=?1 AND y=?2 AND z=?3");
-    if (select.get() == nullptr || !select.bindKey(key) ||
+    if (select.get() == nullptr || !select.bindKey(key.x, key.y, key.z) ||
         sqlite3_step(select.get()) != SQLITE_ROW) {
         return -1;
     }
@@ -104,13 +82,14 @@ Status TileCache::StoreTile(TileLayer layer, const TileKey& key,
     // One row a tile: the old file goes first. No transaction around the pair: the connection
     // is shared with the user-interface thread, whose statements would land inside it.
     Statement remove(db, "DELETE FROM " + table + " WHERE x=?1 AND y=?2 AND z=?3");
-    Status done =
-        remove.get() != nullptr && remove.bindKey(key) ? step(db, remove.get()) : step(db, nullptr);
+    Status done = remove.get() != nullptr && remove.bindKey(key.x, key.y, key.z)
+                      ? step(db, remove.get())
+                      : step(db, nullptr);
     if (!done.ok()) {
         return done;
     }
     Statement insert(db, "INSERT INTO " + table + "(x,y,z,jpgdata) VALUES(?1,?2,?3,?4)");
-    const bool bound = insert.get() != nullptr && insert.bindKey(key) &&
+    const bool bound = insert.get() != nullptr && insert.bindKey(key.x, key.y, key.z) &&
                        sqlite3_bind_blob64(insert.get(), 4, image.data(), image.size(),
                                            SQLITE_TRANSIENT) == SQLITE_OK;
     return bound ? step(db, insert.get()) : step(db, nullptr);

@@ -46,13 +46,7 @@ public:
     }
 
 private:
-    void sendArmed() {
-        auto& out = m_board->builder();
-        out.begin();
-        out.put8(msg::kArmed);
-        out.put8(m_board->state().armed);
-        out.finish();
-    }
+    void sendArmed() { m_board->builder().send(msg::kArmed, {m_board->state().armed}); }
 
     BoardEmulator* m_board = nullptr;
     int64_t m_nextReportMs = 0;

@@ -163,11 +163,7 @@ void TForm3::connectGeneralPage() {
                 [&out, subtype = subtype] { config::sendConfigCommand(out, subtype); });
     }
     connect(Button28, &QPushButton::clicked, this, [&out] {
-        out.begin();
-        out.put8(link::msg::kConfigBlock);
-        out.put8(config::block::kRawSensors);
-        out.put8(1);
-        out.finish();
+        out.send(link::msg::kConfigBlock, {config::block::kRawSensors, 1});
     });
     for (QSpinBox* spin : {UpDown1, UpDown2, UpDown3}) {
         connect(spin, &QSpinBox::valueChanged, this, &TForm3::showUpDownLabels);

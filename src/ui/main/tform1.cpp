@@ -266,14 +266,4 @@ link::StreamRateCodes TForm1::streamRateCodes() const {
             link::rateCodeForItem(VOLTrate->currentIndex())};
 }
 
-void TForm1::sendCommand(uint8_t type, std::initializer_list<uint8_t> payload) {
-    link::LinkFrameBuilder& out = m_link.builder();
-    out.begin();
-    out.put8(type);
-    for (uint8_t byte : payload) {
-        out.put8(byte);
-    }
-    out.finish();
-}
-
 } // namespace crv::ui

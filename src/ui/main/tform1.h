@@ -12,7 +12,6 @@
 
 #include <array>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -173,7 +172,6 @@ private:
     void selectPort(const std::string& path);
     link::StreamRateCodes streamRateCodes() const;
     void connectCommands();
-    void sendCommand(uint8_t type, std::initializer_list<uint8_t> payload);
 
     // Message handlers.
     void VersionReceived(const link::LinkFrame& frame);

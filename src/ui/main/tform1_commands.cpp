@@ -37,11 +37,12 @@ QString latin1(const std::string& bytes) { return QString::fromLatin1(bytes.data
 void TForm1::connectCommands() {
     connect(Button19, &QPushButton::clicked, this,
             [this] { PopupMenu2->popup(Button19->mapToGlobal(QPoint(0, 40))); });
-    connect(ARM1, &QAction::triggered, this, [this] { sendCommand(msg::kArmed, {1}); });
-    connect(DISARM1, &QAction::triggered, this, [this] { sendCommand(msg::kArmed, {0}); });
+    connect(ARM1, &QAction::triggered, this, [this] { m_link.builder().send(msg::kArmed, {1}); });
+    connect(DISARM1, &QAction::triggered, this,
+            [this] { m_link.builder().send(msg::kArmed, {0}); });
     for (QAction* mode : PopupMenu2->actions()) {
         connect(mode, &QAction::triggered, this, [this, mode] {
-            sendCommand(msg::kFlightMode, {static_cast<uint8_t>(mode->data().toInt())});
+            m_link.builder().send(msg::kFlightMode, {static_cast<uint8_t>(mode->data().toInt())});
         });
     }
     const std::pair<QComboBox*, uint8_t> rateLists[] = {
@@ -52,7 +53,7 @@ void TForm1::connectCommands() {
         // activated: only a choice of the user sends
         connect(list, &QComboBox::activated, this, [this, type = type](int index) {
             if (const auto code = link::rateCodeForItem(index)) {
-                sendCommand(type, {*code});
+                m_link.builder().send(type, {*code});
             }
         });
     }
@@ -61,7 +62,8 @@ void TForm1::connectCommands() {
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(Button20, &QPushButton::clicked, this, [this] {
         const int index = ComboBox2->currentIndex();
-        sendCommand(msg::kModel, {index < 0 ? kNoModelSelected : static_cast<uint8_t>(index)});
+        m_link.builder().send(msg::kModel,
+                              {index < 0 ? kNoModelSelected : static_cast<uint8_t>(index)});
         m_link.session().setBoardIdentified(false);
     });
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
@@ -70,28 +72,28 @@ void TForm1::connectCommands() {
         link::LinkFrameBuilder& out = m_link.builder();
         out.begin();
         out.put8(msg::kRestoreDefaults);
-        out.put32(kRestoreDefaultsWord);
+        out.put32(kRestoreDefaultsWord); // big-endian, which a byte list would hide
         out.finish();
         m_link.session().setBoardIdentified(false);
         Button6->hide();
         CheckBox5->setChecked(false);
     });
     connect(Button14, &QPushButton::clicked, this,
-            [this] { sendCommand(msg::kConfigBlock, {kCommandHome}); });
+            [this] { m_link.builder().send(msg::kConfigBlock, {kCommandHome}); });
     connect(Button21, &QPushButton::clicked, this,
-            [this] { sendCommand(msg::kConfigBlock, {kCommandAirspeedZero}); });
+            [this] { m_link.builder().send(msg::kConfigBlock, {kCommandAirspeedZero}); });
     connect(Button5, &QPushButton::clicked, this, [this] {
-        sendCommand(msg::kConfigBlock, {kCommandOsdScreen, kOsdOff});
+        m_link.builder().send(msg::kConfigBlock, {kCommandOsdScreen, kOsdOff});
     });
     const std::pair<QPushButton*, uint8_t> screens[] = {
         {Button25, 0}, {Button26, 1}, {Button27, 2}};
     for (const auto& [screenButton, screen] : screens) {
         connect(screenButton, &QPushButton::clicked, this, [this, screen = screen] {
-            sendCommand(msg::kConfigBlock, {kCommandOsdScreen, screen});
+            m_link.builder().send(msg::kConfigBlock, {kCommandOsdScreen, screen});
         });
     }
     connect(Button23, &QPushButton::clicked, this, [this] {
-        sendCommand(msg::kConfigBlock, {kCommandLedSequencer, 1});
+        m_link.builder().send(msg::kConfigBlock, {kCommandLedSequencer, 1});
     });
     connect(CompassSetup, &QPushButton::clicked, this, [this] {
         MagBox->show();
@@ -135,7 +137,7 @@ void TForm1::Button2Click() {
                              "Place your board ABSOLUTELY horizontal\n and press OK to RESET level",
                              QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
     if (answer == QMessageBox::Ok) {
-        sendCommand(msg::kLevelReset, {1});
+        m_link.builder().send(msg::kLevelReset, {1});
     }
 }
 
