@@ -1,5 +1,6 @@
 #include "config/board_config_record.h"
 
+#include "common/typed_number.h"
 #include "config/field_rules.h"
 #include "link/payload_reader.h"
 

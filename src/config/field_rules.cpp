@@ -7,48 +7,6 @@
 
 namespace crv::config {
 
-namespace {
-
-std::string trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return "";
-    }
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-} // namespace
-
-IntegerParse parseInteger(const std::string& text) {
-    const std::string digits = trimmed(text);
-    const char* begin = digits.data();
-    const char* end = begin + digits.size();
-    if (begin != end && *begin == '+') {
-        ++begin;
-    }
-    int32_t value = 0;
-    const auto parsed = std::from_chars(begin, end, value);
-    if (digits.empty() || parsed.ec != std::errc() || parsed.ptr != end) {
-        return {std::nullopt, "'" + text + "' is not a valid integer value"};
-    }
-    return {value, ""};
-}
-
-NumberParse parseNumber(const std::string& text) {
-    const std::string digits = trimmed(text);
-    const char* begin = digits.data();
-    const char* end = begin + digits.size();
-    if (begin != end && *begin == '+') {
-        ++begin;
-    }
-    double value = 0;
-    const auto parsed = std::from_chars(begin, end, value);
-    if (digits.empty() || parsed.ec != std::errc() || parsed.ptr != end || !std::isfinite(value)) {
-        return {std::nullopt, "'" + text + "' is not a valid floating point value"};
-    }
-    return {value, ""};
-}
-
 uint8_t safeAltitudeByte(int32_t typed) {
     const auto value = static_cast<uint16_t>(typed);
     return static_cast<uint8_t>(value > 200 || value < 50 ? 50 : value);

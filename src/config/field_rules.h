@@ -11,20 +11,6 @@ namespace crv::config {
 // How the configuration pages turn typed text into block values, and block values back into
 // what their lists show.
 
-/// A typed whole number: optional blanks and sign, then decimal digits only, within 32 bits.
-struct IntegerParse {
-    std::optional<int32_t> value;
-    std::string error; ///< "'12a' is not a valid integer value"
-};
-IntegerParse parseInteger(const std::string& text);
-
-/// A typed decimal number with "."; the error reads "'x' is not a valid floating point value".
-struct NumberParse {
-    std::optional<double> value;
-    std::string error;
-};
-NumberParse parseNumber(const std::string& text);
-
 /// "SAFE Alt": taken as unsigned 16-bit, anything outside 50 to 200 becomes 50.
 uint8_t safeAltitudeByte(int32_t typed);
 /// "THR max percent": taken as unsigned 16-bit, above 100 becomes 100, then below 50 becomes 50.

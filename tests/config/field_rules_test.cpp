@@ -1,3 +1,4 @@
+#include "common/typed_number.h"
 #include "config/field_rules.h"
 
 #include <gtest/gtest.h>

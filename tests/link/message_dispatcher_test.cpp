@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace crv::link {
@@ -37,6 +38,25 @@ TEST(MessageDispatcherTest, AnEmptyHandlerRemovesTheOldOne) {
     dispatcher.setHandler(0x81, nullptr);
     dispatcher.dispatch({1, 2, nullptr, 0});
     EXPECT_EQ(calls, 0);
+}
+
+TEST(MessageDispatcherTest, SubtypeHandlersTakeTheirFramesFromTheTypeHandler) {
+    MessageDispatcher dispatcher;
+    std::vector<std::string> seen;
+    dispatcher.setHandler(27, [&](const LinkFrame&) { seen.push_back("type"); });
+    dispatcher.setSubtypeHandler(27, 51, [&](const LinkFrame&) { seen.push_back("home"); });
+    const uint8_t home[] = {51, 1, 2};
+    const uint8_t other[] = {50, 1, 2};
+    dispatcher.dispatch({27, 5, home, 3});
+    dispatcher.dispatch({27 | 0x80, 5, home, 3});
+    dispatcher.dispatch({27, 5, other, 3});
+    dispatcher.dispatch({27, 2, nullptr, 0}); // no sub-type byte: the type handler
+    dispatcher.dispatch({28, 5, home, 3});
+    EXPECT_EQ(seen, (std::vector<std::string>{"home", "home", "type", "type"}));
+
+    dispatcher.setSubtypeHandler(27, 51, nullptr);
+    dispatcher.dispatch({27, 5, home, 3});
+    EXPECT_EQ(seen.back(), "type");
 }
 
 } // namespace

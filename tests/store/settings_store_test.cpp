@@ -1,4 +1,5 @@
 #include "store/settings_store.h"
+#include "support/test_folder.h"
 
 #include <sqlite3.h>
 
@@ -15,18 +16,7 @@ namespace fs = std::filesystem;
 /// A real database file in a folder of its own.
 class StoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("crv-store-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        path = (folder / LocalDatabase::kFileName).string();
-    }
-    void TearDown() override {
-        database.CloseLocalDatabase();
-        fs::remove_all(folder);
-    }
+    void TearDown() override { database.CloseLocalDatabase(); }
 
     void open() { ASSERT_TRUE(database.OpenLocalDatabase(path).ok()); }
     /// The first column of the first row of a query, as text; "" for no row.
@@ -41,8 +31,8 @@ protected:
         return result;
     }
 
-    fs::path folder;
-    std::string path;
+    testing::TestFolder folder{"crv-store"};
+    std::string path = folder.file(LocalDatabase::kFileName);
     LocalDatabase database;
     SettingsStore settings{database};
 };
@@ -135,7 +125,7 @@ TEST_F(StoreTest, AFileThatIsNoDatabaseGivesDefaultsAndOneMessage) {
 }
 
 TEST_F(StoreTest, AnUnopenableFileGivesDefaults) {
-    EXPECT_FALSE(database.OpenLocalDatabase((folder / "missing" / "crv_data").string()).ok());
+    EXPECT_FALSE(database.OpenLocalDatabase((folder.path() / "missing" / "crv_data").string()).ok());
     EXPECT_EQ(settings.GetTextParam("FG_PATH", ".\\"), ".\\");
     settings.SetFloatParam("Map_home_lon", 73.4f);
     EXPECT_TRUE(database.takeFirstFailure());

@@ -1,5 +1,6 @@
 #include "store/settings_store.h"
 #include "store/tile_cache.h"
+#include "support/test_folder.h"
 
 #include <sqlite3.h>
 
@@ -16,19 +17,8 @@ namespace fs = std::filesystem;
 
 class TileCacheTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("crv-tiles-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        path = (folder / "crv_data").string();
-        ASSERT_TRUE(database.OpenLocalDatabase(path).ok());
-    }
-    void TearDown() override {
-        database.CloseLocalDatabase();
-        fs::remove_all(folder);
-    }
+    void SetUp() override { ASSERT_TRUE(database.OpenLocalDatabase(path).ok()); }
+    void TearDown() override { database.CloseLocalDatabase(); }
 
     static std::vector<uint8_t> image(size_t size, uint8_t seed) {
         std::vector<uint8_t> bytes(size);
@@ -48,8 +38,8 @@ protected:
         return count;
     }
 
-    fs::path folder;
-    std::string path;
+    testing::TestFolder folder{"crv-tiles"};
+    std::string path = folder.file("crv_data");
     LocalDatabase database;
     TileCache cache{database};
 };

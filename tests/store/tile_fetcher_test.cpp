@@ -1,6 +1,7 @@
 #include "store/tile_fetcher.h"
 
 #include "support/local_tile_server.h"
+#include "support/test_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -49,14 +50,8 @@ class TileFetcherTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_GT(server.port(), 0);
-        folder = fs::temp_directory_path() /
-                 ("crv-fetch-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        ASSERT_TRUE(database.OpenLocalDatabase((folder / "crv_data").string()).ok());
+        ASSERT_TRUE(database.OpenLocalDatabase(folder.file("crv_data")).ok());
     }
-    void TearDown() override { fs::remove_all(folder); }
 
     TileServers serversAt(const std::string& faultPath = "") const {
         TileServers servers;
@@ -87,7 +82,7 @@ protected:
     }
 
     testing::LocalTileServer server{CRV_TILE_SERVER_SCRIPT};
-    fs::path folder;
+    testing::TestFolder folder{"crv-fetch"};
     LocalDatabase database;
     TileCache cache{database};
 };
@@ -165,7 +160,7 @@ TEST_F(TileFetcherTest, StalledAndEndlessServersEndTheJobAsFailed) {
         TileFetcher fetcher(cache, serversAt(), limits);
         const auto started = std::chrono::steady_clock::now();
         ASSERT_TRUE(fetcher.FetchFile("http://" + server.host(fault) + "/file/x",
-                                      (folder / "out").string()));
+                                      folder.file("out")));
         ASSERT_TRUE(waitIdle(fetcher)) << fault;
         EXPECT_EQ(fetcher.FetchResult(), TileFetcher::Failed) << fault;
         EXPECT_LT(std::chrono::steady_clock::now() - started, 5s) << fault;
@@ -179,14 +174,14 @@ TEST_F(TileFetcherTest, ShutdownWaitsForTheRunningTransferWithinItsBound) {
     {
         TileFetcher fetcher(cache, serversAt(), limits);
         ASSERT_TRUE(fetcher.FetchFile("http://" + server.host("/stall") + "/file/x",
-                                      (folder / "out").string()));
+                                      folder.file("out")));
     } // the destructor waits for the worker
     EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
 }
 
 TEST_F(TileFetcherTest, FileJobSavesTheDownload) {
     TileFetcher fetcher(cache, serversAt());
-    const fs::path file = folder / "6a2d7f48.bin";
+    const fs::path file = folder.path() / "6a2d7f48.bin";
     ASSERT_TRUE(fetcher.FetchFile("http://" + server.host() + "/file/firmware", file.string()));
     EXPECT_FALSE(fetcher.FetchFile("http://" + server.host() + "/file/again", file.string()))
         << "one job at a time";

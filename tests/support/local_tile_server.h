@@ -9,10 +9,10 @@
 namespace crv::testing {
 
 /// The project's tile server (tools/tile_server) on a free port of 127.0.0.1, for as long as
-/// the object lives.
+/// the object lives; with a tile folder its satellite tiles are real JPEG pictures.
 class LocalTileServer {
 public:
-    explicit LocalTileServer(const std::string& script) {
+    explicit LocalTileServer(const std::string& script, const std::string& tileFolder = "") {
         int output[2];
         if (::pipe(output) != 0) {
             return;
@@ -21,7 +21,8 @@ public:
         if (m_pid == 0) {
             ::dup2(output[1], STDOUT_FILENO);
             ::close(output[0]);
-            ::execlp("python3", "python3", script.c_str(), "0", static_cast<char*>(nullptr));
+            ::execlp("python3", "python3", script.c_str(), "0",
+                     tileFolder.empty() ? nullptr : tileFolder.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ::close(output[1]);

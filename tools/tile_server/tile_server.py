@@ -7,10 +7,15 @@ fault instead: /404/, /short/, /html/, /wrongtype/ (a JPEG where a PNG is due an
 /stall/ (answers after STALL_SECONDS), /endless/ (streams until ENDLESS_BYTES are sent) and
 /redirect/ (to the same address without the segment).
 
-usage: tile_server.py [PORT]   (0 or nothing: any free port; the port is printed first)
+Satellite tiles are the JPEG files sat_0.jpg ... of TILE_FOLDER (the build's tiles/ folder),
+picked by tile; without a folder they are stubs that carry the JFIF mark but do not decode.
+
+usage: tile_server.py [PORT [TILE_FOLDER]]   (PORT 0: any free port; the port is printed first)
 """
 
 import http.server
+import os
+import re
 import struct
 import sys
 import time
@@ -24,12 +29,16 @@ FAULTS = ("404", "short", "html", "wrongtype", "stall", "endless", "redirect")
 
 
 def png_tile(seed):
-    """A 256 x 256 RGBA PNG: transparent, with a diagonal line that depends on the tile."""
+    """A 256 x 256 RGBA PNG: transparent, with a see-through white tile edge and a yellow road
+    whose place depends on the tile."""
     rows = []
     for y in range(256):
         row = bytearray(256 * 4)
-        x = (y + seed) % 256
-        row[x * 4:x * 4 + 4] = b"\xff\xff\x00\xff"
+        if y == 0:
+            row[:] = b"\xff\xff\xff\x60" * 256
+        row[0:4] = b"\xff\xff\xff\x60"
+        for x in ((y + seed) % 256, (y + seed + 1) % 256):
+            row[x * 4:x * 4 + 4] = b"\xf0\xd0\x40\xff"
         rows.append(b"\x00" + bytes(row))
     def chunk(kind, data):
         body = kind + data
@@ -46,8 +55,17 @@ def jfif_tile(seed):
 
 
 def seed_of(path):
-    digits = "".join(c for c in path if c.isdigit())
-    return int(digits[-6:] or "0")
+    """A number for the tile of a tile address, the same on every request."""
+    key = re.search(r"x=(\d+)(?:&s=)?&y=(\d+)&z=(\d+)", path)
+    x, y, z = (int(v) for v in key.groups()) if key else (0, 0, 0)
+    return (x * 7 + y * 13 + z * 3) % 65536
+
+
+SATELLITE = []  # the pictures of the tile folder, when one was given
+
+
+def satellite_tile(seed):
+    return SATELLITE[seed % len(SATELLITE)] if SATELLITE else jfif_tile(seed)
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -96,7 +114,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         wrong = fault == "wrongtype"
         if path.startswith("/kh/"):
-            return self.send(200, png_tile(seed_of(path)) if wrong else jfif_tile(seed_of(path)), "image/jpeg")
+            return self.send(200, png_tile(seed_of(path)) if wrong else satellite_tile(seed_of(path)),
+                             "image/jpeg")
         if path.startswith("/vt/"):
             return self.send(200, jfif_tile(seed_of(path)) if wrong else png_tile(seed_of(path)), "image/png")
         if path.startswith("/file/"):
@@ -108,6 +127,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 def main():
     port = int(sys.argv[1]) if len(sys.argv) > 1 else 0
+    if len(sys.argv) > 2:
+        names = sorted(n for n in os.listdir(sys.argv[2]) if re.fullmatch(r"sat_\d+\.jpg", n))
+        for name in names:
+            with open(os.path.join(sys.argv[2], name), "rb") as picture:
+                SATELLITE.append(picture.read())
     server = http.server.ThreadingHTTPServer(("127.0.0.1", port), Handler)
     server.daemon_threads = True
     print(server.server_address[1], flush=True)

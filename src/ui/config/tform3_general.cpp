@@ -3,6 +3,7 @@
 
 #include "config/config_blocks.h"
 #include "config/config_commands.h"
+#include "common/typed_number.h"
 #include "config/field_rules.h"
 #include "link/message_types.h"
 #include "link/payload_reader.h"
@@ -182,7 +183,7 @@ void TForm3::Button2Click() {
                                  aspd_max, Edit5,    Edit16,    Edit17,   Edit18};
     int32_t values[std::size(fields)] = {};
     for (size_t i = 0; i < std::size(fields); ++i) {
-        const config::IntegerParse parsed = config::parseInteger(fields[i]->text().toStdString());
+        const IntegerParse parsed = parseInteger(fields[i]->text().toStdString());
         if (!parsed.value) {
             QMessageBox::critical(this, windowTitle(), QString::fromStdString(parsed.error));
             return;

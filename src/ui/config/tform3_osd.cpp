@@ -1,6 +1,7 @@
 // The "OSD&&Sound" page: what the board's on-screen display shows, the audio variometer, the
 // sound mixer, and the camera, RSSI and voltage and current adjustments.
 
+#include "common/typed_number.h"
 #include "config/config_blocks.h"
 #include "config/config_commands.h"
 #include "config/field_rules.h"
@@ -303,7 +304,7 @@ void TForm3::SoundMixerReceived(const link::LinkFrame& frame) {
 }
 
 void TForm3::sendPowerValue(QLineEdit* field, uint8_t command) {
-    const config::NumberParse parsed = config::parseNumber(field->text().toStdString());
+    const NumberParse parsed = parseNumber(field->text().toStdString());
     if (!parsed.value) {
         QMessageBox::critical(this, windowTitle(), QString::fromStdString(parsed.error));
         return;

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "map/projection.h"
+#include "map/tile_image.h"
+#include "store/tile_cache.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace crv::map {
+
+/// Where a layer of a slot stands: its picture is valid for the slot's key, it is to be looked
+/// up in the cache, or the cache does not have it.
+enum class SlotState : uint8_t { Loaded = 0, Reload = 1, Missing = 2 };
+
+/// One of the 3 × 3 tiles around the view centre.
+struct TileSlot {
+    store::TileKey key;
+    RgbaImage satellite; ///< the satellite tile or the "No data" picture
+    RgbaImage overlay;   ///< the overlay tile, empty while there is none
+    RgbaImage composite; ///< the overlay over the satellite picture: what the map shows
+    std::array<SlotState, 2> state{SlotState::Reload, SlotState::Reload}; ///< by layer
+    bool showsNoData = false;
+};
+
+/// The tiles of the map view: which of them are loaded, which are read from the cache on the
+/// next update and which are missing and asked for. User-interface thread only.
+class TileGrid {
+public:
+    static constexpr int kSlots = 9;
+    using Requester = std::function<void(store::TileLayer, const store::TileKey&)>;
+
+    /// noData is shown for a satellite tile the cache does not have; request is told of every
+    /// missing tile, in slot order, satellite before overlay.
+    TileGrid(store::TileCache& cache, RgbaImage noData, Requester request);
+
+    /// Slot of column offset i and row offset j, each -1 to 1: 0 is left-top, 4 the centre.
+    static constexpr int slotIndex(int i, int j) { return 3 * (i + 1) + (j + 1); }
+
+    /// Brings the slots up to date for a view centre: a new centre tile or zoom reloads all,
+    /// otherwise only slots marked for reload or missing touch the cache.
+    void update(WorldPixel centre, int zoom);
+    const TileSlot& slot(int index) const { return m_slots[index]; }
+
+    /// A tile was stored: the slots showing its key read it again on the next update.
+    void markForReload(store::TileLayer layer, const store::TileKey& key);
+    /// Every slot of both layers reads the cache again (after tiles were deleted).
+    void reloadAll();
+
+private:
+    bool updateSatellite(TileSlot& slot, const store::TileKey& key);
+    void updateOverlay(TileSlot& slot, const store::TileKey& key, bool satelliteChanged);
+    std::optional<RgbaImage> loadTile(store::TileLayer layer, const store::TileKey& key);
+    static void compose(TileSlot& slot);
+
+    store::TileCache& m_cache;
+    const RgbaImage m_noData;
+    const Requester m_request;
+    std::array<TileSlot, kSlots> m_slots;
+    std::optional<store::TileKey> m_centreTile;
+};
+
+} // namespace crv::map

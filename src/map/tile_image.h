@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace crv::map {
+
+/// A picture as 32-bit pixels 0xAARRGGBB, row by row, alpha not premultiplied.
+struct RgbaImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+
+    RgbaImage() = default;
+    RgbaImage(int w, int h, uint32_t fill) : width(w), height(h), pixels(size_t(w) * h, fill) {}
+    bool empty() const { return pixels.empty(); }
+    uint32_t at(int x, int y) const { return pixels[size_t(y) * width + x]; }
+};
+
+/// Pictures larger than this on a side are refused before any pixel memory is taken.
+inline constexpr int kMaxDecodedSide = 2048;
+
+/// A JPEG file decoded; nothing when it is damaged, not a JPEG or too large.
+std::optional<RgbaImage> decodeJpeg(std::span<const uint8_t> file);
+/// A PNG file decoded with its transparency; nothing when it is damaged or too large.
+std::optional<RgbaImage> decodePng(std::span<const uint8_t> file);
+
+/// picture cut or padded (with opaque black) to a tile of side × side from its top left.
+RgbaImage fitToTile(const RgbaImage& picture, int side);
+/// Draws overlay over base from the top left, blending by the overlay's alpha.
+void drawOver(RgbaImage& base, const RgbaImage& overlay);
+
+} // namespace crv::map

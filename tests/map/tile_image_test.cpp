@@ -1,0 +1,114 @@
+#include "map/tile_image.h"
+#include "tiles/tile_encoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace crv::map {
+namespace {
+
+RgbaImage gradient(int width, int height, uint8_t alpha = 0xFF) {
+    RgbaImage picture(width, height, 0);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            picture.pixels[size_t(y) * width + x] =
+                uint32_t{alpha} << 24 | uint32_t(x & 0xFF) << 16 | uint32_t(y & 0xFF) << 8 | 0x40;
+        }
+    }
+    return picture;
+}
+
+bool near(uint32_t a, uint32_t b, int tolerance) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        if (std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)) > tolerance) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST(TileImageTest, DecodesJpegAndPngFilesOfTheirLayers) {
+    const RgbaImage original = gradient(256, 256);
+    const auto jpeg = decodeJpeg(tiles::encodeJpeg(original, 95));
+    ASSERT_TRUE(jpeg);
+    EXPECT_EQ(jpeg->width, 256);
+    EXPECT_EQ(jpeg->height, 256);
+    EXPECT_TRUE(near(jpeg->at(200, 30), original.at(200, 30), 12)) << std::hex << jpeg->at(200, 30);
+    EXPECT_EQ(jpeg->at(5, 5) >> 24, 0xFFu) << "JPEG pixels are opaque";
+
+    const RgbaImage seeThrough = gradient(256, 256, 0x80);
+    const auto png = decodePng(tiles::encodePng(seeThrough));
+    ASSERT_TRUE(png);
+    EXPECT_EQ(png->pixels, seeThrough.pixels) << "PNG keeps every pixel and its alpha";
+}
+
+// Damaged files come from the cache or the network; each must fail cleanly, never crash.
+TEST(TileImageTest, RefusesDamagedOrForeignFiles) {
+    const auto jpeg = tiles::encodeJpeg(gradient(256, 256));
+    const auto png = tiles::encodePng(gradient(256, 256));
+    auto cut = [](std::vector<uint8_t> file, size_t size) {
+        file.resize(size);
+        return file;
+    };
+    auto scrambled = [](std::vector<uint8_t> file) {
+        for (size_t i = file.size() / 3; i < file.size(); i += 7) {
+            file[i] ^= 0x5A;
+        }
+        return file;
+    };
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> file;
+    };
+    const Case jpegCases[] = {
+        {"empty", {}},
+        {"mark only", {0xFF, 0xD8}},
+        {"cut in half", cut(jpeg, jpeg.size() / 2)},
+        {"scrambled", scrambled(jpeg)},
+        {"a PNG", png},
+        {"an error page", std::vector<uint8_t>(300, '<')},
+    };
+    for (const Case& c : jpegCases) {
+        EXPECT_FALSE(decodeJpeg(c.file)) << c.what;
+    }
+    const Case pngCases[] = {
+        {"empty", {}},
+        {"cut in half", cut(png, png.size() / 2)},
+        {"scrambled", scrambled(png)},
+        {"a JPEG", jpeg},
+    };
+    for (const Case& c : pngCases) {
+        EXPECT_FALSE(decodePng(c.file)) << c.what;
+    }
+}
+
+TEST(TileImageTest, RefusesPicturesTooLargeToBeTiles) {
+    EXPECT_FALSE(decodePng(tiles::encodePng(RgbaImage(kMaxDecodedSide + 1, 1, 0))));
+    EXPECT_FALSE(decodeJpeg(tiles::encodeJpeg(RgbaImage(1, kMaxDecodedSide + 1, 0xFF000000))));
+    EXPECT_TRUE(decodePng(tiles::encodePng(RgbaImage(kMaxDecodedSide, 1, 0))));
+}
+
+TEST(TileImageTest, FitsPicturesOfOtherSizesIntoATile) {
+    const RgbaImage small = gradient(100, 300);
+    const RgbaImage tile = fitToTile(small, 256);
+    EXPECT_EQ(tile.width, 256);
+    EXPECT_EQ(tile.height, 256);
+    EXPECT_EQ(tile.at(99, 255), small.at(99, 255));
+    EXPECT_EQ(tile.at(100, 0), 0xFF000000u) << "padded with black";
+}
+
+TEST(TileImageTest, DrawsOverByTransparency) {
+    RgbaImage base(2, 1, 0xFF0000FF);
+    RgbaImage overlay(2, 1, 0);
+    overlay.pixels = {0x00FFFFFF, 0x80FF0000};
+    drawOver(base, overlay);
+    EXPECT_EQ(base.at(0, 0), 0xFF0000FFu) << "clear pixels leave the base";
+    EXPECT_EQ(base.at(1, 0), 0xFF80007Fu) << "half red over blue";
+    overlay.pixels = {0xFF00FF00, 0xFF00FF00};
+    drawOver(base, overlay);
+    EXPECT_EQ(base.at(0, 0), 0xFF00FF00u);
+}
+
+} // namespace
+} // namespace crv::map
