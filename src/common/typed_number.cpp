@@ -47,4 +47,11 @@ NumberParse parseNumber(const std::string& text) {
     return {value, ""};
 }
 
+std::string fixedDecimals(double value, int decimals) {
+    char text[400];
+    const auto result =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return std::string(text, result.ptr);
+}
+
 } // namespace crv

@@ -22,4 +22,7 @@ struct NumberParse {
 };
 NumberParse parseNumber(const std::string& text);
 
+/// value in fixed notation with so many decimals and ".", whatever the locale.
+std::string fixedDecimals(double value, int decimals);
+
 } // namespace crv

@@ -1,5 +1,6 @@
 #include "mission/mission.h"
 
+#include "common/typed_number.h"
 #include "link/message_types.h"
 #include "link/payload_reader.h"
 
@@ -11,6 +12,7 @@ namespace crv::mission {
 namespace {
 
 constexpr size_t kRecordSize = 16;
+constexpr size_t kLinkLineSize = 15;
 constexpr double kPi = 3.141592653589793;
 constexpr double kDegreesPerMetre = 9e-6;
 constexpr double kMetresPerDegree = 111111;
@@ -64,13 +66,6 @@ uint32_t readLe(const uint8_t* data, int bytes) {
     return value;
 }
 
-std::string fixed(double value, int decimals) {
-    char text[400];
-    const auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return std::string(text, result.ptr);
-}
-
 } // namespace
 
 void sendMissionLine(link::LinkFrameBuilder& out, uint8_t index, const MissionItem& item) {
@@ -89,8 +84,8 @@ void sendMissionLine(link::LinkFrameBuilder& out, uint8_t index, const MissionIt
 int storeMissionLine(MissionList& mission, const link::LinkFrame& frame) {
     const link::PayloadReader payload(frame);
     const size_t index = payload.u8(0);
-    if (index >= MissionList::kSlots) {
-        return -1;
+    if (index >= MissionList::kSlots || frame.payloadSize < kLinkLineSize) {
+        return -1; // a cut line would be stored with made-up zeros
     }
     MissionItem& item = mission.items[index];
     item.action = payload.u8(1);
@@ -247,9 +242,9 @@ bool lowAltitudeWarning(const MissionList& mission) {
 }
 
 std::string listingText(size_t index, const MissionItem& item) {
-    const std::string lat = fixed(item.a * 1e-7, 6);
-    const std::string lon = fixed(item.b * 1e-7, 6);
-    const std::string hdg = fixed(item.a * 0.01, 2);
+    const std::string lat = fixedDecimals(item.a * 1e-7, 6);
+    const std::string lon = fixedDecimals(item.b * 1e-7, 6);
+    const std::string hdg = fixedDecimals(item.a * 0.01, 2);
     const std::string a = std::to_string(item.a);
     const std::string b = std::to_string(item.b);
     const std::string c = std::to_string(item.c);
@@ -278,11 +273,11 @@ std::string listingText(size_t index, const MissionItem& item) {
         break;
     case action::kLandAt:
         text = "land at " + lat + "," + lon + " HDG " +
-               fixed(static_cast<uint16_t>(item.c) * 0.01, 2) + "deg, bias " +
+               fixedDecimals(static_cast<uint16_t>(item.c) * 0.01, 2) + "deg, bias " +
                std::to_string(item.d) + "m";
         break;
     case action::kDelay:
-        text = "delay " + fixed(item.c * 0.1, 1) + "s";
+        text = "delay " + fixedDecimals(item.c * 0.1, 1) + "s";
         break;
     case action::kRepeat:
         text = "repeat from #" + std::to_string(item.line + 1) + " for " + c + " times";
@@ -301,7 +296,7 @@ std::string listingText(size_t index, const MissionItem& item) {
 
 std::string totalsText(const MissionPath& path) {
     return "Total points:" + std::to_string(path.points) +
-           " Distance:" + fixed(path.distanceM + 0.5, 0) + "m";
+           " Distance:" + fixedDecimals(path.distanceM + 0.5, 0) + "m";
 }
 
 } // namespace crv::mission

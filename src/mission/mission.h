@@ -54,7 +54,7 @@ struct MissionList {
 
 void sendMissionLine(link::LinkFrameBuilder& out, uint8_t index, const MissionItem& item);
 /// Stores a received line at its index, the reserved bytes left as they were. Returns the
-/// index, or -1 for an index past the list (nothing is stored).
+/// index, or -1 (nothing stored) for an index past the list or a line cut short.
 int storeMissionLine(MissionList& mission, const link::LinkFrame& frame);
 
 // Mission files: 16-byte little-endian records, no header.

@@ -1,5 +1,6 @@
 #include "store/settings_store.h"
 
+#include "common/typed_number.h"
 #include "store/statement.h"
 
 #include <sqlite3.h>
@@ -66,12 +67,6 @@ double leadingNumber(const std::string& text) {
     return result.ec == std::errc() ? value : 0.0;
 }
 
-std::string sixDecimals(double value) {
-    char text[400]; // room for the largest double in fixed notation
-    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
-    return std::string(text, result.ptr);
-}
-
 std::optional<std::string> SettingsStore::read(Table table, const std::string& name) {
     Statement select(m_database.handle(), selectText(static_cast<int>(table)));
     if (select.get() == nullptr || !select.bindText(1, name)) {
@@ -130,7 +125,7 @@ void SettingsStore::SetIntParam(const std::string& name, int32_t value) {
 // The value goes in as the number its six-decimal text reads as, so what is stored is what an
 // INSERT with that literal would store.
 void SettingsStore::SetFloatParam(const std::string& name, float value) {
-    const double stored = leadingNumber(sixDecimals(value));
+    const double stored = leadingNumber(fixedDecimals(value, 6));
     write(Table::Float, name, [stored](sqlite3_stmt* insert) {
         return sqlite3_bind_double(insert, 2, stored) == SQLITE_OK;
     });

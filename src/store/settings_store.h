@@ -43,7 +43,5 @@ private:
 int32_t leadingInteger(const std::string& text);
 /// The decimal number at the start of text, "." as separator whatever the locale; 0 if none.
 double leadingNumber(const std::string& text);
-/// value in fixed notation with six decimals and ".", as the float parameters are stored.
-std::string sixDecimals(double value);
 
 } // namespace crv::store

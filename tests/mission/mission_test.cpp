@@ -1,5 +1,6 @@
 #include "mission/mission.h"
 
+#include "mission_lines.h"
 #include "support/frame_recorder.h"
 
 #include <gtest/gtest.h>
@@ -8,28 +9,6 @@ namespace crv::mission {
 namespace {
 
 using link::testing::Bytes;
-
-MissionItem line(uint8_t code, int32_t a = 0, int32_t b = 0, int16_t c = 0, int16_t d = 0,
-                 uint8_t target = 0) {
-    MissionItem item;
-    item.action = code;
-    item.line = target;
-    item.a = a;
-    item.b = b;
-    item.c = c;
-    item.d = d;
-    return item;
-}
-
-MissionList missionOf(std::initializer_list<MissionItem> lines) {
-    MissionList mission;
-    size_t index = 0;
-    for (const MissionItem& item : lines) {
-        mission.items[index++] = item;
-    }
-    mission.count = static_cast<uint8_t>(index);
-    return mission;
-}
 
 TEST(MissionTest, StartsAsOneEndLine) {
     const MissionList mission;
@@ -53,8 +32,13 @@ TEST(MissionTest, LinkLinesAreBigEndian) {
     EXPECT_EQ(mission.items[2].d, -1);
     EXPECT_EQ(mission.items[2].reserved, (std::array<uint8_t, 2>{7, 8})) << "kept as they were";
 
-    const Bytes beyond = {201, 0, 0};
-    EXPECT_EQ(storeMissionLine(mission, {29, 5, beyond.data(), beyond.size()}), -1);
+    Bytes beyond = payload;
+    beyond[0] = 201;
+    EXPECT_EQ(storeMissionLine(mission, {29, 17, beyond.data(), beyond.size()}), -1);
+    Bytes cut(payload.begin(), payload.begin() + 14);
+    cut[0] = 3;
+    EXPECT_EQ(storeMissionLine(mission, {29, 16, cut.data(), cut.size()}), -1);
+    EXPECT_EQ(mission.items[3], MissionItem{}) << "a cut line stores nothing";
 }
 
 TEST(MissionTest, ListingTexts) {

@@ -1,5 +1,6 @@
 #include "store/settings_store.h"
 #include "support/test_folder.h"
+#include "common/typed_number.h"
 
 #include <sqlite3.h>
 
@@ -156,9 +157,9 @@ TEST(LeadingNumberTest, ConvertsLeadingCharacters) {
 }
 
 TEST(LeadingNumberTest, SixDecimalsWithAPoint) {
-    EXPECT_EQ(sixDecimals(55.0228614807f), "55.022861");
-    EXPECT_EQ(sixDecimals(73.427856f), "73.427856");
-    EXPECT_EQ(sixDecimals(-1.5), "-1.500000");
+    EXPECT_EQ(fixedDecimals(55.0228614807f, 6), "55.022861");
+    EXPECT_EQ(fixedDecimals(73.427856f, 6), "73.427856");
+    EXPECT_EQ(fixedDecimals(-1.5, 6), "-1.500000");
 }
 
 } // namespace
