@@ -25,7 +25,13 @@ std::string hostFor(const std::string& host, int server) {
 struct Transfer {
     std::vector<uint8_t> bytes;
     size_t limit = 0;
+    const std::atomic<bool>* cancelled = nullptr;
 };
+
+// Called about once a second even while nothing arrives, so a cancel ends a stalled transfer.
+int checkCancelled(void* userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<Transfer*>(userData)->cancelled->load() ? 1 : 0;
+}
 
 size_t appendBlock(char* data, size_t size, size_t count, void* userData) {
     auto* transfer = static_cast<Transfer*>(userData);
@@ -40,13 +46,15 @@ size_t appendBlock(char* data, size_t size, size_t count, void* userData) {
 /// One GET; nothing when the transfer failed, timed out or grew past the limit. Error pages
 /// count as replies: what they hold is judged by the caller.
 std::optional<std::vector<uint8_t>> download(const std::string& url, const std::string& referer,
-                                             const TransferLimits& limits) {
+                                             const TransferLimits& limits,
+                                             const std::atomic<bool>& cancelled) {
     CURL* curl = curl_easy_init();
     if (curl == nullptr) {
         return std::nullopt;
     }
     Transfer transfer;
     transfer.limit = limits.maxBytes;
+    transfer.cancelled = &cancelled;
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_HEADER, 0L);
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
@@ -57,6 +65,9 @@ std::optional<std::vector<uint8_t>> download(const std::string& url, const std::
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBlock);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, checkCancelled);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(curl, CURLOPT_REFERER, ("http://" + referer).c_str());
     curl_easy_setopt(curl, CURLOPT_USERAGENT, "Mozilla/12.0");
     const CURLcode result = curl_easy_perform(curl);
@@ -112,7 +123,17 @@ TileFetcher::TileFetcher(TileCache& cache, TileServers servers, TransferLimits l
     curl_global_init(CURL_GLOBAL_DEFAULT);
 }
 
-TileFetcher::~TileFetcher() { waitIdle(); }
+TileFetcher::~TileFetcher() {
+    cancel();
+    waitIdle();
+}
+
+void TileFetcher::setServers(TileServers servers) {
+    const std::lock_guard lock(m_serversLock);
+    m_nextServers = std::move(servers);
+}
+
+void TileFetcher::cancel() { m_cancelled = true; }
 
 void TileFetcher::setTileStoredHandler(std::function<void(TileLayer, const TileKey&)> handler) {
     m_tileStored = std::move(handler);
@@ -132,22 +153,40 @@ bool TileFetcher::RequestTile(TileLayer layer, const TileKey& key) {
     if (!m_loadMap) {
         return false;
     }
+    takeNewServers();
     return start(layer == TileLayer::Satellite ? SatelliteTile : OverlayTile,
                  tileUrl(layer, key, m_servers, SatVersion()));
 }
 
-bool TileFetcher::FetchMapVersion() { return start(Version, m_servers.mainPage); }
+bool TileFetcher::FetchMapVersion() {
+    if (FetchJob() != Idle) {
+        return false;
+    }
+    takeNewServers();
+    return start(Version, m_servers.mainPage);
+}
+
+// Only while no worker runs, so the worker never sees the servers change under it.
+void TileFetcher::takeNewServers() {
+    waitIdle();
+    const std::lock_guard lock(m_serversLock);
+    if (m_nextServers) {
+        m_servers = std::move(*m_nextServers);
+        m_nextServers.reset();
+    }
+}
 
 bool TileFetcher::FetchFile(const std::string& url, const std::string& path) {
     if (FetchJob() != Idle) {
         return false;
     }
+    takeNewServers();
     m_filePath = path;
     return start(File, url);
 }
 
 bool TileFetcher::start(Job job, std::string url) {
-    if (FetchJob() != Idle) {
+    if (FetchJob() != Idle || m_cancelled) {
         return false;
     }
     waitIdle(); // the last worker has finished its job; let its thread go
@@ -166,7 +205,7 @@ void TileFetcher::waitIdle() {
 
 void TileFetcher::run() {
     const auto job = static_cast<Job>(m_job.load());
-    auto reply = download(m_url, m_servers.mainPage, m_limits);
+    auto reply = download(m_url, m_servers.mainPage, m_limits, m_cancelled);
     if (!reply) {
         m_result = Failed;
         m_job = Idle;

@@ -49,13 +49,18 @@ public:
     enum Result : uint8_t { Running = 0, Succeeded = 1, Failed = 2 };
 
     TileFetcher(TileCache& cache, TileServers servers, TransferLimits limits = {});
-    /// Waits for a running job.
+    /// Cancels a running job and waits for its worker.
     ~TileFetcher();
     TileFetcher(const TileFetcher&) = delete;
     TileFetcher& operator=(const TileFetcher&) = delete;
 
     /// Called after a tile was stored, on the worker thread: the map marks its slots.
     void setTileStoredHandler(std::function<void(TileLayer, const TileKey&)> handler);
+    /// Servers for the jobs started from now on; a running job keeps its own.
+    void setServers(TileServers servers);
+    /// Ends a running transfer within about a second, as failed, and starts no more jobs:
+    /// for shutdown, so a slow server cannot hold the program open.
+    void cancel();
     /// The "Load map" box: without it no tile is downloaded.
     void setLoadMap(bool load) { m_loadMap = load; }
     /// One tick of the map timer: a tile request needs more than two since the last.
@@ -79,12 +84,15 @@ public:
 
 private:
     bool start(Job job, std::string url);
+    void takeNewServers();
     void run();
     void finishTile(TileLayer layer, std::vector<uint8_t>& reply);
     void finishVersion(const std::vector<uint8_t>& reply);
 
     TileCache& m_cache;
-    const TileServers m_servers;
+    TileServers m_servers; // changed only while no worker runs
+    std::mutex m_serversLock;
+    std::optional<TileServers> m_nextServers;
     const TransferLimits m_limits;
     std::function<void(TileLayer, const TileKey&)> m_tileStored;
 
@@ -92,6 +100,7 @@ private:
     std::atomic<uint8_t> m_result{Running};
     std::atomic<bool> m_versionKnown{false};
     std::atomic<bool> m_loadMap{false};
+    std::atomic<bool> m_cancelled{false};
     int m_paceTicks = 0;
 
     // Written by the user-interface thread before a worker starts, read by that worker.

@@ -167,16 +167,36 @@ TEST_F(TileFetcherTest, StalledAndEndlessServersEndTheJobAsFailed) {
     }
 }
 
-TEST_F(TileFetcherTest, ShutdownWaitsForTheRunningTransferWithinItsBound) {
-    TransferLimits limits;
-    limits.totalTimeoutS = 1;
+TEST_F(TileFetcherTest, CancelEndsAStalledTransferPromptlyAndStartsNoMore) {
+    TileFetcher fetcher(cache, serversAt()); // the full 60 s bound
+    ASSERT_TRUE(fetcher.FetchFile("http://" + server.host("/stall") + "/file/x",
+                                  folder.file("out")));
+    std::this_thread::sleep_for(200ms); // well into the transfer
+    const auto started = std::chrono::steady_clock::now();
+    fetcher.cancel();
+    ASSERT_TRUE(waitIdle(fetcher));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
+    EXPECT_EQ(fetcher.FetchResult(), TileFetcher::Failed);
+    EXPECT_FALSE(fetcher.FetchMapVersion()) << "nothing starts after a cancel";
+}
+
+TEST_F(TileFetcherTest, ShutdownDuringAStalledTransferIsPrompt) {
     const auto started = std::chrono::steady_clock::now();
     {
-        TileFetcher fetcher(cache, serversAt(), limits);
+        TileFetcher fetcher(cache, serversAt());
         ASSERT_TRUE(fetcher.FetchFile("http://" + server.host("/stall") + "/file/x",
                                       folder.file("out")));
-    } // the destructor waits for the worker
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+    } // the destructor cancels and waits for the worker
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
+}
+
+TEST_F(TileFetcherTest, NewServersServeTheNextJob) {
+    TileFetcher fetcher(cache, serversAt("/404"));
+    ASSERT_TRUE(fetchTile(fetcher, TileLayer::Overlay, {3, 3, 3}));
+    EXPECT_EQ(cache.FindTile(TileLayer::Overlay, {3, 3, 3}), -1);
+    fetcher.setServers(serversAt());
+    ASSERT_TRUE(fetchTile(fetcher, TileLayer::Overlay, {3, 3, 3}));
+    EXPECT_GE(cache.FindTile(TileLayer::Overlay, {3, 3, 3}), 0);
 }
 
 TEST_F(TileFetcherTest, FileJobSavesTheDownload) {
