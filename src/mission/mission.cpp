@@ -117,10 +117,11 @@ std::vector<uint8_t> saveMissionFile(const MissionList& mission) {
 }
 
 std::string loadMissionFile(MissionList& mission, const std::vector<uint8_t>& file) {
-    if (file.empty()) {
-        return "The mission file is empty; the mission is left as it was.";
-    }
     const size_t records = std::min(file.size() / kRecordSize, MissionList::kSlots);
+    if (records == 0) {
+        return file.empty() ? "The mission file is empty; the mission is left as it was."
+                            : "The mission file holds no whole line; the mission is left as it was.";
+    }
     std::string message;
     if (file.size() % kRecordSize != 0) {
         message = "The mission file ends in a cut line, which was left out.";
@@ -128,7 +129,6 @@ std::string loadMissionFile(MissionList& mission, const std::vector<uint8_t>& fi
         message = "The mission file holds more than 201 lines; the rest was left out.";
     }
     MissionList loaded;
-    loaded.items[0] = MissionItem{};
     for (size_t i = 0; i < records; ++i) {
         const uint8_t* record = file.data() + i * kRecordSize;
         MissionItem& item = loaded.items[i];
@@ -140,15 +140,20 @@ std::string loadMissionFile(MissionList& mission, const std::vector<uint8_t>& fi
         item.c = static_cast<int16_t>(readLe(record + 12, 2));
         item.d = static_cast<int16_t>(readLe(record + 14, 2));
     }
+    // The end line is looked for among the lines the file holds, the last slot included, so a
+    // full mission of 200 lines loads whole.
     size_t end = 0;
-    while (end < MissionList::kMaxLines && !isEndLine(loaded.items[end].action)) {
+    while (end < records && !isEndLine(loaded.items[end].action)) {
         ++end;
     }
-    if (end == MissionList::kMaxLines) {
-        // Two hundred lines without an end line (as saved for a full mission): all of them
-        // stay, ended in the last slot.
+    if (end == records) {
+        // No end line: the lines read stay and an end line follows them.
+        end = std::min(records, MissionList::kMaxLines);
         loaded.items[end] = MissionItem{};
         loaded.items[end].action = action::kEndReturnHome;
+        if (message.empty()) {
+            message = "The mission file has no end line; one was added after its last line.";
+        }
     }
     loaded.count = static_cast<uint8_t>(end + 1);
     mission = loaded;

@@ -130,11 +130,26 @@ TEST(MissionTest, FilesRoundTripAndLoadSafely) {
     EXPECT_NE(loadMissionFile(kept, {}), "");
     EXPECT_EQ(kept.count, 3) << "an empty file changes nothing";
 
+    EXPECT_NE(loadMissionFile(kept, Bytes(15, 0)), "");
+    EXPECT_EQ(kept.count, 3) << "no whole line changes nothing either";
+
     std::vector<uint8_t> cut = file;
     cut.resize(40);
     EXPECT_NE(loadMissionFile(kept, cut), "");
     EXPECT_EQ(kept.items[0], mission.items[0]);
-    EXPECT_EQ(kept.items[2], MissionItem{}) << "the cut record is not read";
+    EXPECT_EQ(kept.count, 3) << "the two whole lines and an end line after them";
+    EXPECT_EQ(kept.items[2], line(252)) << "the cut record is not read";
+
+    MissionList full;
+    for (size_t i = 0; i < 200; ++i) {
+        full.items[i] = line(2, int32_t(i), 0, 50);
+    }
+    full.items[200] = line(254);
+    full.count = 201;
+    MissionList fullLoaded;
+    EXPECT_EQ(loadMissionFile(fullLoaded, saveMissionFile(full)), "");
+    EXPECT_EQ(fullLoaded.count, 201) << "a full mission loads whole, its end in the last slot";
+    EXPECT_EQ(fullLoaded.items[200].action, 254);
 
     std::vector<uint8_t> garbage(5000, 0x41);
     EXPECT_NE(loadMissionFile(kept, garbage), "");
