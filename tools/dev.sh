@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The project's set-up and everyday commands, for a Debian 12 machine (run as root, or with
 # the packages already installed):
-#   run    install what is missing, build, start the board emulator and the ground station on it
+#   run    install what is missing, build, start the board emulator, the local tile server and
+#          the ground station on them
 #   test   install what is missing, build and run the whole test suite
 #   asan   build and run the test suite under AddressSanitizer and UndefinedBehaviorSanitizer
 #   fuzz   build the libFuzzer targets with clang and run each for FUZZ_SECONDS (default 30)
@@ -48,15 +49,24 @@ cmd_run() {
     deps
     configure_and_build build
     start_emulator build/crv-board
+    start_tile_server
     # The build folder holds img/ and is where the settings file goes.
     (cd build && src/app/crvgcs --port ./crv-board)
 }
 
-start_emulator() { # link path; sets $emulator
+helpers=()
+trap 'kill "${helpers[@]}" 2>/dev/null || true' EXIT
+
+start_emulator() { # link path
     build/tools/emulator/crv_board_emulator --link "$1" &
-    emulator=$!
-    trap 'kill "$emulator" 2>/dev/null || true' EXIT
+    helpers+=($!)
     for _ in $(seq 50); do [[ -e "$1" ]] && break; sleep 0.1; done
+}
+
+# The map's tile servers default to this port of 127.0.0.1 (its pop-up menu can change them).
+start_tile_server() {
+    python3 tools/tile_server/tile_server.py 8765 build/tiles >/dev/null &
+    helpers+=($!)
 }
 
 cmd_test() {
@@ -100,10 +110,11 @@ cmd_shot() {
     deps
     configure_and_build build
     start_emulator build/crv-shot-board
+    start_tile_server
     local folder
     folder=$(realpath -m "${SHOTS:-build/shots}")
     (cd build && xvfb-run -a -s "-screen 0 1280x800x24" tools/shots/window_shots \
-        ./crv-shot-board "$folder" "${SHOT_DELAY:-4}")
+        ./crv-shot-board "$folder" "${SHOT_DELAY:-4}" "${MAP_DELAY:-20}")
 }
 
 case "${1:-}" in

@@ -5,6 +5,18 @@ namespace crv::app {
 GroundStation::GroundStation() {
     m_mainWindow.setConfigurationOpener(
         [this] { m_configurationWindow.OpenConfigurationWindow(); });
+    ui::TForm2& missionControl = m_missionControlWindow;
+    m_mainWindow.setMissionControlHooks({
+        .show = [&missionControl] {
+            missionControl.show();
+            missionControl.raise();
+        },
+        .shown = [&missionControl](float lat, float lon) {
+            missionControl.MainWindowShown({lat, lon});
+        },
+        .gpsReceived = [&missionControl] { missionControl.VehicleMoved(); },
+        .finish = [&missionControl] { missionControl.FinishForShutdown(); },
+    });
 }
 
 } // namespace crv::app

@@ -3,13 +3,16 @@
 #include "io/qt_serial_port.h"
 #include "link/board_link.h"
 #include "store/local_database.h"
+#include "store/tile_cache.h"
+#include "store/tile_fetcher.h"
 #include "ui/config/tform3.h"
 #include "ui/main/tform1.h"
+#include "ui/mission/tform2.h"
 
 namespace crv::app {
 
-/// The whole program but its entry point: the board link, the settings file and the windows,
-/// made in their order and wired to each other. Needs a QApplication.
+/// The whole program but its entry point: the board link, the settings file, the tile service
+/// and the windows, made in their order and wired to each other. Needs a QApplication.
 class GroundStation {
 public:
     GroundStation();
@@ -17,14 +20,19 @@ public:
     GroundStation& operator=(const GroundStation&) = delete;
 
     ui::TForm1& mainWindow() { return m_mainWindow; }
+    ui::TForm2& missionControlWindow() { return m_missionControlWindow; }
     ui::TForm3& configurationWindow() { return m_configurationWindow; }
 
 private:
     io::QtSerialPort m_serialPort;
     link::BoardLink m_link{m_serialPort};
     store::LocalDatabase m_database;
+    store::TileCache m_tileCache{m_database};
+    store::TileFetcher m_tileFetcher{m_tileCache, store::TileServers{}};
     // The windows, in the order they are made; each lives for the whole run.
     ui::TForm1 m_mainWindow{m_link, m_database};
+    ui::TForm2 m_missionControlWindow{m_link,        m_database,           m_tileCache,
+                                      m_tileFetcher, m_mainWindow.vehicle(), &m_mainWindow};
     ui::TForm3 m_configurationWindow{m_link, &m_mainWindow};
 };
 

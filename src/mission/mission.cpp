@@ -97,6 +97,11 @@ int storeMissionLine(MissionList& mission, const link::LinkFrame& frame) {
     return static_cast<int>(index);
 }
 
+map::GeoPoint boardPosition(const link::LinkFrame& frame) {
+    const link::PayloadReader payload(frame);
+    return {payload.s32(1) * 1e-7, payload.s32(5) * 1e-7};
+}
+
 std::vector<uint8_t> saveMissionFile(const MissionList& mission) {
     std::vector<uint8_t> file;
     size_t index = 0;

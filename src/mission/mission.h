@@ -57,6 +57,10 @@ void sendMissionLine(link::LinkFrameBuilder& out, uint8_t index, const MissionIt
 /// index, or -1 (nothing stored) for an index past the list or a line cut short.
 int storeMissionLine(MissionList& mission, const link::LinkFrame& frame);
 
+/// The position in the board's target (27/50) and home (27/51) messages: latitude and
+/// longitude in 1e-7 degree after the sub-type byte.
+map::GeoPoint boardPosition(const link::LinkFrame& frame);
+
 // Mission files: 16-byte little-endian records, no header.
 
 /// The records from line 0 up to and with the first end line (or slot 200).

@@ -1,26 +1,75 @@
-// Pictures of the windows as a user sees them, connected to a board: the main window and every
-// page of the configuration window, saved as PNG files. Run it under a display (Xvfb will do).
+// Pictures of the windows as a user sees them, connected to a board: the main window, every
+// page of the configuration window and the mission control window with a mission on the map of
+// the local tile server, saved as PNG files. Run it under a display (Xvfb will do).
 //
-// usage: window_shots DEVICE FOLDER [SECONDS]
+// usage: window_shots DEVICE FOLDER [SECONDS [MAP_SECONDS]]
 
 #include "app/ground_station.h"
+#include "mission/mission.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTest>
 
 #include <cstdio>
 
+namespace {
+
+using crv::mission::MissionItem;
+
+MissionItem line(uint8_t action, int32_t a, int32_t b, int16_t c, uint8_t target = 0) {
+    MissionItem item;
+    item.action = action;
+    item.line = target;
+    item.a = a;
+    item.b = b;
+    item.c = c;
+    return item;
+}
+
+/// A mission of several kinds of lines around the emulator's home, as a file to load.
+QString writeDemoMission(const QDir& folder) {
+    crv::mission::MissionList mission;
+    const MissionItem lines[] = {
+        line(5, 0, 0, 0),
+        line(0, 550250000, 734250000, 80),
+        line(2, 300, 350, 100),
+        line(1, 13500, 400, 90),
+        line(4, -150, -200, 10),
+        line(30, 0, 0, 50),
+        line(31, 0, 0, 1, 1),
+        line(252, 0, 0, 0),
+    };
+    for (size_t i = 0; i < std::size(lines); ++i) {
+        mission.items[i] = lines[i];
+    }
+    mission.count = std::size(lines);
+    const std::vector<uint8_t> bytes = crv::mission::saveMissionFile(mission);
+    const QString path = folder.filePath("demo.mission");
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    }
+    return path;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc < 3) {
-        std::fprintf(stderr, "usage: window_shots DEVICE FOLDER [SECONDS]\n");
+        std::fprintf(stderr, "usage: window_shots DEVICE FOLDER [SECONDS [MAP_SECONDS]]\n");
         return 2;
     }
     const QDir folder(argv[2]);
     folder.mkpath(".");
     const int settleMs = (argc > 3 ? std::atoi(argv[3]) : 4) * 1000;
+    const int mapSettleMs = (argc > 4 ? std::atoi(argv[4]) : 20) * 1000;
 
     crv::app::GroundStation station;
     crv::ui::TForm1& main = station.mainWindow();
@@ -38,6 +87,15 @@ int main(int argc, char** argv) {
         const QString name = configuration.PageControl1->widget(page)->objectName();
         configuration.grab().save(folder.filePath("config_" + name + ".png"));
     }
+    configuration.hide();
+
+    crv::ui::TForm2& missionControl = station.missionControlWindow();
+    main.Button15->click();
+    missionControl.LoadMissionFrom(writeDemoMission(folder));
+    missionControl.TrackBar1->setValue(15);
+    missionControl.CheckBox3->setChecked(true);
+    QTest::qWait(mapSettleMs); // the version, then one tile every 900 ms
+    missionControl.grab().save(folder.filePath("mission_control.png"));
     std::printf("Saved the pictures in %s\n", argv[2]);
     return 0;
 }

@@ -87,14 +87,17 @@ void TForm1::MainWindowShown() {
         QTimer::singleShot(0, this, &TForm1::Button1Click);
     }
     const Status images = m_horizon.load("img/AH_top.bmp", "img/AH_bottom.bmp");
+    if (images.ok()) {
+        m_horizon.ComposeHorizon(m_horizonFrame);
+        setWindowTitle("Corvane X Ground Control Station build " + QString::number(kBuildNumber));
+        RestoreSettings();
+    }
+    if (m_missionControl.shown) {
+        m_missionControl.shown(m_mapHomeLat, m_mapHomeLon);
+    }
     if (!images.ok()) {
         QMessageBox::critical(this, "crvgcs", text(images.message()));
-        return;
-    }
-    m_horizon.ComposeHorizon(m_horizonFrame);
-    setWindowTitle("Corvane X Ground Control Station build " + QString::number(kBuildNumber));
-    RestoreSettings();
-    if (const auto failure = m_database.takeFirstFailure()) {
+    } else if (const auto failure = m_database.takeFirstFailure()) {
         QMessageBox::warning(this, windowTitle(),
                              text("The settings file \"" + m_databasePath +
                                   "\" cannot be used, so settings will not be kept.\n" + *failure));
@@ -107,6 +110,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::MainWindowClosing() {
+    if (m_missionControl.finish) {
+        m_missionControl.finish();
+    }
     m_link.session().shutdown();
     fg_enabled->setChecked(false);
     Timer1->stop();

@@ -51,6 +51,15 @@ public:
         m_openConfiguration = std::move(open);
     }
 
+    /// What the window asks of the mission control window, which it does not know itself.
+    struct MissionControlHooks {
+        std::function<void()> show;                          ///< "Mission Control"
+        std::function<void(float lat, float lon)> shown;     ///< the stored map home, at start
+        std::function<void()> gpsReceived;                   ///< the vehicle moved
+        std::function<void()> finish;                        ///< first step of closing
+    };
+    void setMissionControlHooks(MissionControlHooks hooks) { m_missionControl = std::move(hooks); }
+
     /// A device to list, select and connect to once the window is first shown.
     void setStartupPort(const std::string& path) { m_startupPort = path; }
     const telemetry::VehicleState& vehicle() const { return m_vehicle; }
@@ -191,8 +200,10 @@ private:
     std::string m_databasePath = store::LocalDatabase::kFileName;
     // Settings kept for the parts of the program that use them.
     int32_t m_nextLogFile = 1;
-    float m_mapHomeLat = 0;
-    float m_mapHomeLon = 0;
+    static constexpr float kMapHomeLat = 55.022861f;
+    static constexpr float kMapHomeLon = 73.427856f;
+    float m_mapHomeLat = kMapHomeLat;
+    float m_mapHomeLon = kMapHomeLon;
     int32_t m_editorWidth = 0;
     int32_t m_editorHeight = 0;
     bool m_settingsRestored = false;
@@ -205,6 +216,7 @@ private:
     std::vector<std::string> m_typedPorts;
     bool m_shown = false;
     std::function<void()> m_openConfiguration;
+    MissionControlHooks m_missionControl;
     std::vector<uint8_t> m_handledTypes;
 };
 

@@ -100,6 +100,11 @@ void TForm1::connectCommands() {
         MagBox->raise();
     });
     connect(Button10, &QPushButton::clicked, this, &TForm1::Button10Click);
+    connect(Button15, &QPushButton::clicked, this, [this] {
+        if (m_missionControl.show) {
+            m_missionControl.show();
+        }
+    });
     connect(Button16, &QPushButton::clicked, this, [this] {
         if (m_openConfiguration) {
             m_openConfiguration();

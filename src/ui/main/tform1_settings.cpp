@@ -15,8 +15,6 @@ namespace {
 // Until the codepad window exists its designed size is kept here.
 constexpr int32_t kEditorDesignedWidth = 640;
 constexpr int32_t kEditorDesignedHeight = 480;
-constexpr float kMapHomeLat = 55.022861f;
-constexpr float kMapHomeLon = 73.427856f;
 
 struct ListSetting {
     const char* name;

@@ -105,6 +105,9 @@ void TForm1::GpsReceived(const link::LinkFrame& frame) {
     lat_l->setText(text(view.latitude));
     lon_l->setText(text(view.longitude));
     alt_g->setText(text(view.altitude));
+    if (m_missionControl.gpsReceived) {
+        m_missionControl.gpsReceived();
+    }
 }
 
 void TForm1::MagnetometerReceived(const link::LinkFrame& frame) {
