@@ -246,6 +246,16 @@ ItemView showItem(const MissionItem& item, const map::GeoPoint& home) {
     return view;
 }
 
+std::optional<std::string> autopilotModeName(uint8_t mode) {
+    static constexpr std::array<const char*, 10> kNames = {
+        "Manual", "Acro", "Stabilize", "A.Hold",  "P.Hold",
+        "RETURN", "AUTO", "Thermal",   "Takeoff", "Land"};
+    if (mode >= kNames.size()) {
+        return std::nullopt;
+    }
+    return kNames[mode];
+}
+
 std::optional<std::array<std::string, 2>> centreAsFields(uint8_t code, const map::GeoPoint& centre,
                                                          const map::GeoPoint& home) {
     auto orTiny = [](float value) { return value == 0 ? 0.0001f : value; };

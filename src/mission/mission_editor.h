@@ -43,6 +43,9 @@ struct ItemView {
 };
 ItemView showItem(const MissionItem& item, const map::GeoPoint& home);
 
+/// The mission control window's name for a flight mode the board reports, 0 to 9.
+std::optional<std::string> autopilotModeName(uint8_t mode);
+
 /// "Copy to actions": P1 and P2 for the map centre as the line's point, for actions 0, 1, 2
 /// and 7; nothing for the others.
 std::optional<std::array<std::string, 2>> centreAsFields(uint8_t action, const map::GeoPoint& centre,

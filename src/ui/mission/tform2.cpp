@@ -224,7 +224,7 @@ void TForm2::CopyToActions() {
 }
 
 void TForm2::ShowFlightMode() {
-    if (const auto mode = telemetry::flightModeText(m_vehicle.flightMode)) {
+    if (const auto mode = mission::autopilotModeName(m_vehicle.flightMode)) {
         Label1->setText(text(*mode));
     }
 }
