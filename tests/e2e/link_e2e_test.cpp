@@ -4,6 +4,7 @@
 #include "io/qt_serial_port.h"
 #include "link/board_link.h"
 #include "link/message_types.h"
+#include "support/emulator_process.h"
 #include "ui/config/tform3.h"
 #include "ui/main/tform1.h"
 
@@ -30,33 +31,6 @@
 namespace crv {
 namespace {
 
-/// Runs the emulator on a new pseudo-terminal linked into a temporary folder.
-class Emulator {
-public:
-    explicit Emulator(const QString& linkPath) : m_linkPath(linkPath) {}
-    ~Emulator() { stop(); }
-
-    bool start() {
-        m_process.start(CRV_EMULATOR_PATH, {"--link", m_linkPath});
-        return m_process.waitForStarted(5000) &&
-               QTest::qWaitFor([this] { return QFileInfo::exists(m_linkPath); }, 5000);
-    }
-    void kill() {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    void stop() {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            m_process.waitForFinished(5000);
-        }
-    }
-
-private:
-    QString m_linkPath;
-    QProcess m_process;
-};
-
 class LinkEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -76,7 +50,7 @@ protected:
 
     QTemporaryDir folder;
     QString board = folder.filePath("board");
-    Emulator emulator{board};
+    testing::EmulatorProcess emulator{board};
     io::QtSerialPort port;
     link::BoardLink link{port};
     store::LocalDatabase database;

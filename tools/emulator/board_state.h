@@ -17,6 +17,9 @@ struct BoardState {
     std::array<std::string, 6> modelNames = {"Trainer", "Wing", "Quad", "Hexa", "Glider", "Spare"};
     /// Reverse flags, D, RC rate, roll, pitch and yaw gains, each gain × 100.
     std::array<uint8_t, 6> boardConfig = {0x00, 35, 100, 50, 50, 120};
+    /// The mission lines as they travel after their index: action, line, a, b, c, d.
+    std::array<std::array<uint8_t, 14>, 201> missionLines = {{{252}}};
+    uint8_t missionLine = 0; ///< the line flown in AUTO
 };
 
 } // namespace crv::emulator

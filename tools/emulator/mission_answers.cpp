@@ -1,5 +1,6 @@
 // The board's mission store: every received line is kept at its index, and each request for a
-// line is answered with it. A fresh board holds the one end line of an empty mission.
+// line is answered with it. A fresh board holds the one end line of an empty mission; the
+// telemetry stream flies the stored lines in AUTO.
 
 #include "emulator/answer_modules.h"
 
@@ -17,13 +18,11 @@ namespace msg = link::msg;
 
 constexpr size_t kLines = 201;
 constexpr size_t kLineBytes = 14; ///< a line on the link after its index byte
-constexpr uint8_t kEndReturnHome = 252;
 
 class MissionAnswers : public AnswerModule {
 public:
     void attach(BoardEmulator& board) override {
         m_board = &board;
-        m_lines[0][0] = kEndReturnHome;
         board.dispatcher().setHandler(msg::kMissionItem, [this](const LinkFrame& frame) {
             const link::PayloadReader payload(frame);
             const uint8_t index = payload.u8(0);
@@ -33,7 +32,7 @@ public:
             if ((frame.type & msg::kReadRequest) != 0) {
                 sendLine(index);
             } else {
-                payload.bytes(1, m_lines[index].data(), kLineBytes);
+                payload.bytes(1, m_board->state().missionLines[index].data(), kLineBytes);
             }
         });
     }
@@ -44,12 +43,11 @@ private:
         out.begin();
         out.put8(msg::kMissionItem);
         out.put8(index);
-        out.putBytes(m_lines[index].data(), kLineBytes);
+        out.putBytes(m_board->state().missionLines[index].data(), kLineBytes);
         out.finish();
     }
 
     BoardEmulator* m_board = nullptr;
-    std::array<std::array<uint8_t, kLineBytes>, kLines> m_lines{};
 };
 
 } // namespace

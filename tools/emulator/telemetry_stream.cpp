@@ -1,5 +1,6 @@
 // The board's telemetry streams: each of the six rate-controlled messages at the rate the ground
-// station last set, with values of a vehicle circling its home point.
+// station last set, with values of a vehicle circling its home point, or in AUTO flying from
+// point to point of the stored mission.
 
 #include "emulator/answer_modules.h"
 
@@ -11,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace crv::emulator {
 
@@ -54,6 +56,77 @@ struct Flight {
     double angle;
 };
 
+struct Position {
+    double latitude = kHomeLatDeg;
+    double longitude = kHomeLonDeg;
+};
+
+int32_t bigEndian32(const uint8_t* bytes) {
+    return static_cast<int32_t>(uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 |
+                                uint32_t{bytes[2]} << 8 | bytes[3]);
+}
+
+double metresPerDegreeEast(double latitude) {
+    return kMetresPerDegree * std::cos(latitude * std::numbers::pi / 180);
+}
+
+/// Where a stored line sends the vehicle: absolute points and points north and east of home.
+std::optional<Position> pointOf(const std::array<uint8_t, 14>& line) {
+    const int32_t a = bigEndian32(&line[2]);
+    const int32_t b = bigEndian32(&line[6]);
+    switch (line[0]) {
+    case 0:
+    case 7:
+        return Position{a * 1e-7, b * 1e-7};
+    case 2:
+        return Position{kHomeLatDeg + a / kMetresPerDegree,
+                        kHomeLonDeg + b / metresPerDegreeEast(kHomeLatDeg)};
+    default:
+        return std::nullopt;
+    }
+}
+
+/// AUTO: flies at a steady speed to the point of the current line, then on to the next line
+/// with a point, starting over after the end line.
+class MissionFlight {
+public:
+    static constexpr double kSpeedMps = 25;
+    static constexpr double kReachedM = 5;
+
+    void fly(BoardState& board, double seconds) {
+        for (size_t looked = 0; looked < board.missionLines.size(); ++looked) {
+            if (board.missionLines[board.missionLine][0] >= 252) {
+                board.missionLine = 0;
+            }
+            if (const auto point = pointOf(board.missionLines[board.missionLine])) {
+                moveTowards(*point, kSpeedMps * seconds);
+                if (distanceTo(*point) > kReachedM) {
+                    return;
+                }
+            }
+            ++board.missionLine;
+        }
+    }
+    const Position& position() const { return m_position; }
+    void setPosition(const Position& position) { m_position = position; }
+
+private:
+    double distanceTo(const Position& point) const {
+        const double north = (point.latitude - m_position.latitude) * kMetresPerDegree;
+        const double east =
+            (point.longitude - m_position.longitude) * metresPerDegreeEast(m_position.latitude);
+        return std::hypot(north, east);
+    }
+    void moveTowards(const Position& point, double metres) {
+        const double distance = distanceTo(point);
+        const double share = distance <= metres ? 1.0 : metres / distance;
+        m_position.latitude += (point.latitude - m_position.latitude) * share;
+        m_position.longitude += (point.longitude - m_position.longitude) * share;
+    }
+
+    Position m_position;
+};
+
 struct Stream {
     uint8_t type;
     int64_t periodMs = 0; ///< 0 while stopped
@@ -73,6 +146,15 @@ public:
     }
 
     void tick(int64_t nowMs) override {
+        BoardState& board = m_board->state();
+        if (board.flightMode == kAuto) {
+            // At most a second a step, so a stalled emulator does not skip the mission.
+            m_flight.fly(board, std::min(1.0, static_cast<double>(nowMs - m_lastTickMs) / 1000));
+        } else {
+            const Flight circle(static_cast<double>(nowMs) / 1000);
+            m_flight.setPosition({circle.latitudeE7() * 1e-7, circle.longitudeE7() * 1e-7});
+        }
+        m_lastTickMs = nowMs;
         for (Stream& stream : m_streams) {
             if (stream.periodMs == 0 || nowMs < stream.nextMs) {
                 continue;
@@ -112,14 +194,14 @@ private:
             out.put8(18);
             out.put16(60);
             out.put8(m_board->state().flightMode);
-            out.put8(1);
+            out.put8(m_board->state().missionLine);
             break;
         case msg::kGps:
             out.put8(3);
             out.put8(10);
             out.put8(12);
-            out.put32(static_cast<uint32_t>(flight.latitudeE7()));
-            out.put32(static_cast<uint32_t>(flight.longitudeE7()));
+            out.put32(static_cast<uint32_t>(std::lround(m_flight.position().latitude * 1e7)));
+            out.put32(static_cast<uint32_t>(std::lround(m_flight.position().longitude * 1e7)));
             out.put16(static_cast<uint16_t>(flight.altitudeDeciM() / 10));
             break;
         case msg::kPower:
@@ -133,8 +215,12 @@ private:
         out.finish();
     }
 
+    static constexpr uint8_t kAuto = 6;
+
     BoardEmulator* m_board = nullptr;
     std::array<Stream, 6> m_streams{};
+    MissionFlight m_flight;
+    int64_t m_lastTickMs = 0;
 };
 
 } // namespace

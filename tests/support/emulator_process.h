@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QString>
+#include <QTest>
+
+namespace crv::testing {
+
+/// Runs the emulator on a new pseudo-terminal linked into a temporary folder.
+class EmulatorProcess {
+public:
+    explicit EmulatorProcess(const QString& linkPath) : m_linkPath(linkPath) {}
+    ~EmulatorProcess() { stop(); }
+
+    bool start() {
+        m_process.start(CRV_EMULATOR_PATH, {"--link", m_linkPath});
+        return m_process.waitForStarted(5000) &&
+               QTest::qWaitFor([this] { return QFileInfo::exists(m_linkPath); }, 5000);
+    }
+    void kill() {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    void stop() {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.terminate();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+private:
+    QString m_linkPath;
+    QProcess m_process;
+};
+
+} // namespace crv::testing
