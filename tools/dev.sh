@@ -14,7 +14,8 @@ cd "$(dirname "$0")/.."
 PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
-    libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libcurl4-openssl-dev python3
+    libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libcurl4-openssl-dev
+    libjpeg-dev libpng-dev zlib1g-dev python3
 )
 
 deps() {
@@ -101,6 +102,7 @@ cmd_bench() {
     configure_and_build build
     build/bench/crv_link_bench
     build/bench/crv_horizon_bench
+    build/bench/crv_map_bench
     build/bench/crv_startup_bench
     build/bench/crv_cpu_bench "${CPU_SECONDS:-30}"
 }

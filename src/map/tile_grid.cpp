@@ -42,7 +42,7 @@ bool TileGrid::updateSatellite(TileSlot& slot, const TileKey& key) {
     if (state == SlotState::Reload) {
         slot.key = key;
         if (auto picture = loadTile(TileLayer::Satellite, key)) {
-            slot.satellite = fitToTile(*picture, kTileSize);
+            slot.satellite = fitToTile(std::move(*picture), kTileSize);
             slot.showsNoData = false;
             state = SlotState::Loaded;
             return true;
@@ -71,7 +71,7 @@ void TileGrid::updateOverlay(TileSlot& slot, const TileKey& key, bool satelliteC
     if (state == SlotState::Reload) {
         slot.key = key;
         if (auto picture = loadTile(TileLayer::Overlay, key)) {
-            slot.overlay = fitToTile(*picture, kTileSize);
+            slot.overlay = fitToTile(std::move(*picture), kTileSize);
             state = SlotState::Loaded;
         } else {
             slot.overlay = {};

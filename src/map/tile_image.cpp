@@ -52,6 +52,10 @@ bool decodeJpegInto(std::span<const uint8_t> file, RgbaImage& image) {
         return false;
     }
     info.out_color_space = JCS_EXT_BGRA;
+    // The fast integer transform and plain upsampling: no visible change on map tiles, and
+    // about a third less time.
+    info.dct_method = JDCT_IFAST;
+    info.do_fancy_upsampling = FALSE;
     jpeg_start_decompress(&info);
     image.width = static_cast<int>(info.output_width);
     image.height = static_cast<int>(info.output_height);
@@ -100,7 +104,10 @@ std::optional<RgbaImage> decodePng(std::span<const uint8_t> file) {
     return image;
 }
 
-RgbaImage fitToTile(const RgbaImage& picture, int side) {
+RgbaImage fitToTile(RgbaImage picture, int side) {
+    if (picture.width == side && picture.height == side) {
+        return picture;
+    }
     RgbaImage tile(side, side, kOpaqueBlack);
     const int width = std::min(side, picture.width);
     const int height = std::min(side, picture.height);

@@ -27,8 +27,9 @@ std::optional<RgbaImage> decodeJpeg(std::span<const uint8_t> file);
 /// A PNG file decoded with its transparency; nothing when it is damaged or too large.
 std::optional<RgbaImage> decodePng(std::span<const uint8_t> file);
 
-/// picture cut or padded (with opaque black) to a tile of side × side from its top left.
-RgbaImage fitToTile(const RgbaImage& picture, int side);
+/// picture cut or padded (with opaque black) to a tile of side × side from its top left; a
+/// picture of that size already is taken as it is.
+RgbaImage fitToTile(RgbaImage picture, int side);
 /// Draws overlay over base from the top left, blending by the overlay's alpha.
 void drawOver(RgbaImage& base, const RgbaImage& overlay);
 
