@@ -1,6 +1,9 @@
 #include "map/map_view.h"
 
+#include "common/typed_number.h"
+
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace crv::map {
@@ -8,6 +11,29 @@ namespace crv::map {
 namespace {
 constexpr GeoPoint kStartCentre{55.022862, 73.427853};
 } // namespace
+
+std::optional<GeoPoint> parsePosition(const std::string& text) {
+    std::string blanked = text;
+    std::replace(blanked.begin(), blanked.end(), ',', ' ');
+    std::vector<double> numbers;
+    for (size_t at = 0; at < blanked.size();) {
+        const size_t start = blanked.find_first_not_of(" \t", at);
+        if (start == std::string::npos) {
+            break;
+        }
+        const size_t end = std::min(blanked.find_first_of(" \t", start), blanked.size());
+        const NumberParse number = parseNumber(blanked.substr(start, end - start));
+        if (!number.value) {
+            return std::nullopt;
+        }
+        numbers.push_back(*number.value);
+        at = end;
+    }
+    if (numbers.size() != 2 || std::fabs(numbers[0]) > 90 || std::fabs(numbers[1]) > 180) {
+        return std::nullopt;
+    }
+    return GeoPoint{numbers[0], numbers[1]};
+}
 
 MapView::MapView() { jumpTo(kStartCentre); }
 

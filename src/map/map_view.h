@@ -2,10 +2,15 @@
 
 #include "map/projection.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace crv::map {
+
+/// A position typed as "latitude, longitude" (or the two numbers with a blank between),
+/// in degrees with "."; nothing when the text is not two numbers within the map's range.
+std::optional<GeoPoint> parsePosition(const std::string& text);
 
 /// A point of the 512 × 512 view, (256, 256) being the view centre.
 struct ViewPoint {

@@ -72,5 +72,30 @@ TEST(MapViewTest, PathPointsFarLeftOrAboveAreLeftOutAndBreakNoLine) {
     EXPECT_EQ(withHome[0].at, (ViewPoint{256, 256}));
 }
 
+TEST(MapViewTest, TypedPositions) {
+    const struct {
+        const char* text;
+        std::optional<GeoPoint> position;
+    } rows[] = {
+        {"55.0228, 73.4278", GeoPoint{55.0228, 73.4278}},
+        {" -33.9 151.2 ", GeoPoint{-33.9, 151.2}},
+        {"10,20", GeoPoint{10, 20}},
+        {"Omsk", std::nullopt},
+        {"55.0", std::nullopt},
+        {"1 2 3", std::nullopt},
+        {"91, 0", std::nullopt},
+        {"0, 180.5", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        const auto parsed = parsePosition(row.text);
+        ASSERT_EQ(parsed.has_value(), row.position.has_value()) << row.text;
+        if (parsed) {
+            EXPECT_EQ(parsed->latitude, row.position->latitude) << row.text;
+            EXPECT_EQ(parsed->longitude, row.position->longitude) << row.text;
+        }
+    }
+}
+
 } // namespace
 } // namespace crv::map

@@ -126,7 +126,7 @@ void TForm2::connectControls() {
     connect(Button7, &QPushButton::clicked, this, &TForm2::Button7Click);
     connect(Button8, &QPushButton::clicked, this, &TForm2::StartUpload);
     connect(Button9, &QPushButton::clicked, this, &TForm2::StartDownload);
-    // "Locate" hands its request to a map search that this program does not have.
+    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
     connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) {
         if (on) {
             CheckBox2->setChecked(false);
@@ -449,6 +449,17 @@ void TForm2::OnMissionItem(const link::LinkFrame& frame) {
         RebuildMissionListing();
         ListBox1Click();
     }
+}
+
+// Place names need a search service the program does not use; typed coordinates are found.
+void TForm2::Button1Click() {
+    if (const auto position = map::parsePosition(Edit1->text().toStdString())) {
+        m_view.CentreOn(*position);
+        return;
+    }
+    QMessageBox::information(this, windowTitle(),
+                             "Type a position as latitude, longitude in degrees, for example "
+                             "55.0228, 73.4278.\nPlaces cannot be searched for by name.");
 }
 
 void TForm2::TargetReceived(const link::LinkFrame& frame) {

@@ -114,6 +114,7 @@ private:
     void Button6Click();
     void Button7Click();
     void CopyToActions();
+    void Button1Click();
     void ShowFlightMode();
     void TrackMission();
     std::array<QLineEdit*, 4> fields() const { return {p1t, p2t, p3t, p4t}; }
