@@ -304,5 +304,30 @@ TEST_F(TForm2Test, RedrawShowsCachedTilesAroundTheCentre) {
     EXPECT_FALSE(cache.MapBusy());
 }
 
+TEST(TForm2DamagedCacheTest, AFileThatIsNoDatabaseLeavesTheMapWorkingWithoutTiles) {
+    testing::TestFolder folder{"crv-tform2-damaged"};
+    const std::string path = folder.file("crv_data");
+    QFile damaged(QString::fromStdString(path));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray(8192, 'x'));
+    damaged.close();
+    link::testing::FakeSerialPort port;
+    link::BoardLink link{port};
+    store::LocalDatabase database;
+    EXPECT_FALSE(database.OpenLocalDatabase(path).ok());
+    store::TileCache cache{database};
+    store::TileFetcher fetcher{cache, {"127.0.0.1:1", "127.0.0.1:1", "127.0.0.1:1", "none"}};
+    telemetry::VehicleState vehicle;
+    TForm2 form{link, database, cache, fetcher, vehicle};
+    form.MainWindowShown({55, 73});
+    form.CheckBox3->setChecked(true);
+    for (int tick = 0; tick < 5; ++tick) {
+        form.Timer1Timer();
+    }
+    EXPECT_EQ(form.mapFrame().pixel(10, 10), qRgb(0, 0, 255)) << "No data";
+    EXPECT_EQ(form.tileGrid().slot(4).state[0], map::SlotState::Missing);
+    EXPECT_EQ(QFile(QString::fromStdString(path)).size(), 8192) << "the file is left alone";
+}
+
 } // namespace
 } // namespace crv::ui
