@@ -57,25 +57,51 @@ std::vector<uint8_t> overlayTile(int seed) {
     return crv::tiles::encodePng(picture);
 }
 
-void BM_FullMapRedraw(benchmark::State& state) {
+/// A cache holding the 3 × 3 tiles of both layers around two views far apart, so that every
+/// redraw alternating between them starts from a new centre tile.
+struct TwoViewCache {
     QTemporaryDir folder;
     crv::store::LocalDatabase database;
-    database.OpenLocalDatabase(folder.filePath("crv_data").toStdString());
-    crv::store::TileCache cache(database);
-    // Two views far apart, both cached, so every redraw starts from a new centre tile.
-    const crv::map::GeoPoint views[] = {{55.0228, 73.4278}, {-33.9, 151.2}};
-    for (const auto& view : views) {
-        const auto centre = crv::map::LatLonToPixel(view.latitude, view.longitude, kZoom);
-        for (int i = -1; i <= 1; ++i) {
-            for (int j = -1; j <= 1; ++j) {
-                const TileKey key{centre.x / 256 + i, centre.y / 256 + j, kZoom};
-                cache.StoreTile(TileLayer::Satellite, key,
-                                readFile(CRV_BUILD_DIR "/tiles/sat_" +
-                                         std::to_string((key.x + key.y) % 16) + ".jpg"));
-                cache.StoreTile(TileLayer::Overlay, key, overlayTile(key.x));
+    crv::store::TileCache cache{database};
+    const crv::map::GeoPoint views[2] = {{55.0228, 73.4278}, {-33.9, 151.2}};
+
+    TwoViewCache() {
+        database.OpenLocalDatabase(folder.filePath("crv_data").toStdString());
+        for (const auto& view : views) {
+            const auto centre = crv::map::LatLonToPixel(view.latitude, view.longitude, kZoom);
+            for (int i = -1; i <= 1; ++i) {
+                for (int j = -1; j <= 1; ++j) {
+                    const TileKey key{centre.x / 256 + i, centre.y / 256 + j, kZoom};
+                    cache.StoreTile(TileLayer::Satellite, key,
+                                    readFile(CRV_BUILD_DIR "/tiles/sat_" +
+                                             std::to_string((key.x + key.y) % 16) + ".jpg"));
+                    cache.StoreTile(TileLayer::Overlay, key, overlayTile(key.x));
+                }
             }
         }
     }
+    crv::map::WorldPixel centre(size_t n) const {
+        return crv::map::LatLonToPixel(views[n % 2].latitude, views[n % 2].longitude, kZoom);
+    }
+};
+
+// The tile slots alone: reading, decoding and composing, without drawing the view.
+void BM_TileGridUpdate(benchmark::State& state) {
+    TwoViewCache tiles;
+    crv::map::TileGrid grid(tiles.cache, crv::map::RgbaImage(256, 256, 0xFF0000FF),
+                            [](TileLayer, const TileKey&) {});
+    size_t next = 0;
+    for (auto _ : state) {
+        grid.update(tiles.centre(next++), kZoom);
+    }
+}
+BENCHMARK(BM_TileGridUpdate)->Unit(benchmark::kMillisecond);
+
+void BM_FullMapRedraw(benchmark::State& state) {
+    TwoViewCache tiles;
+    auto& database = tiles.database;
+    auto& cache = tiles.cache;
+    const auto& views = tiles.views;
     NoPort port;
     crv::link::BoardLink link(port);
     crv::store::TileFetcher fetcher(cache, {"127.0.0.1:1", "127.0.0.1:1", "127.0.0.1:1", "x"});
@@ -104,19 +130,21 @@ BENCHMARK(BM_FullMapRedraw)->Unit(benchmark::kMillisecond);
 // The parts of a redraw: one decode of each layer's tile.
 void BM_DecodeSatelliteTile(benchmark::State& state) {
     const auto file = readFile(CRV_BUILD_DIR "/tiles/sat_3.jpg");
+    crv::map::RgbaImage picture;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(crv::map::decodeJpeg(file));
+        benchmark::DoNotOptimize(crv::map::decodeJpeg(file, picture));
     }
 }
 BENCHMARK(BM_DecodeSatelliteTile)->Unit(benchmark::kMicrosecond);
 
 void BM_DecodeOverlayTile(benchmark::State& state) {
     const auto file = overlayTile(5);
+    crv::map::RgbaImage picture;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(crv::map::decodePng(file));
+        benchmark::DoNotOptimize(crv::map::decodePng(file, picture));
     }
 }
-BENCHMARK(BM_DecodeOverlayTile)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DecodeOverlayTile)->Unit(benchmark::kMicrosecond)->Threads(1)->Threads(2);
 
 /// A cache of 100 000 tiles of 1.5 to 2.5 KB, written once in one transaction.
 struct LargeCache {

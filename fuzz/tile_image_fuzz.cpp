@@ -9,11 +9,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::span<const uint8_t> file(data, size);
     crv::map::RgbaImage tile(256, 256, 0xFF000000);
-    if (auto satellite = crv::map::decodeJpeg(file)) {
-        tile = crv::map::fitToTile(std::move(*satellite), 256);
+    crv::map::RgbaImage picture;
+    if (crv::map::decodeJpeg(file, picture)) {
+        tile = crv::map::fitToTile(std::move(picture), 256);
     }
-    if (auto overlay = crv::map::decodePng(file)) {
-        crv::map::drawOver(tile, crv::map::fitToTile(std::move(*overlay), 256));
+    if (crv::map::decodePng(file, picture)) {
+        crv::map::drawOver(tile, crv::map::fitToTile(std::move(picture), 256));
     }
     return tile.pixels.size() == 65536 ? 0 : 1;
 }

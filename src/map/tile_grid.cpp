@@ -1,5 +1,6 @@
 #include "map/tile_grid.h"
 
+#include <thread>
 #include <utility>
 
 namespace crv::map {
@@ -23,26 +24,95 @@ void TileGrid::update(WorldPixel centre, int zoom) {
         reloadAll();
         m_centreTile = centreTile;
     }
+    std::array<TileKey, kSlots> keys;
     for (int i = -1; i <= 1; ++i) {
         for (int j = -1; j <= 1; ++j) {
-            const TileKey key{WrapTileIndex(int64_t{centreTile.x} + i, zoom),
-                              WrapTileIndex(int64_t{centreTile.y} + j, zoom), zoom};
-            TileSlot& slot = m_slots[slotIndex(i, j)];
-            updateOverlay(slot, key, updateSatellite(slot, key));
+            keys[slotIndex(i, j)] = {WrapTileIndex(int64_t{centreTile.x} + i, zoom),
+                                     WrapTileIndex(int64_t{centreTile.y} + j, zoom), zoom};
         }
+    }
+    std::vector<TileLoad> loads = readTiles(keys);
+    decodeTiles(loads);
+    auto next = loads.begin();
+    auto decodedFor = [&](int index, TileLayer layer) {
+        std::optional<RgbaImage> picture;
+        if (next != loads.end() && next->slot == index && next->layer == layer) {
+            if (next->decoded) {
+                picture = std::move(next->picture);
+            }
+            ++next;
+        }
+        return picture;
+    };
+    for (int index = 0; index < kSlots; ++index) {
+        TileSlot& slot = m_slots[index];
+        const bool satelliteChanged =
+            updateSatellite(slot, keys[index], decodedFor(index, TileLayer::Satellite));
+        updateOverlay(slot, keys[index], decodedFor(index, TileLayer::Overlay), satelliteChanged);
     }
 }
 
-// True when the satellite picture changed, so the composite must be made again.
-bool TileGrid::updateSatellite(TileSlot& slot, const TileKey& key) {
-    SlotState& state = slot.state[layerIndex(TileLayer::Satellite)];
-    if (state == SlotState::Loaded && slot.key != key) {
-        state = SlotState::Reload;
+// The files of every layer to be read again, in slot order, satellite before overlay. A slot
+// whose key changed reads both layers.
+std::vector<TileGrid::TileLoad> TileGrid::readTiles(const std::array<TileKey, kSlots>& keys) {
+    std::vector<TileLoad> loads;
+    for (int index = 0; index < kSlots; ++index) {
+        TileSlot& slot = m_slots[index];
+        for (SlotState& state : slot.state) {
+            if (state == SlotState::Loaded && slot.key != keys[index]) {
+                state = SlotState::Reload;
+            }
+        }
+        for (const TileLayer layer : {TileLayer::Satellite, TileLayer::Overlay}) {
+            if (slot.state[layerIndex(layer)] != SlotState::Reload) {
+                continue;
+            }
+            slot.key = keys[index];
+            const int64_t row = m_cache.FindTile(layer, keys[index]);
+            auto file = row < 0 ? std::nullopt : m_cache.ReadTile(layer, row);
+            if (file) {
+                // The layer's old picture lends its memory to the new one.
+                RgbaImage& old = layer == TileLayer::Satellite ? slot.satellite : slot.overlay;
+                loads.push_back({index, layer, std::move(*file), std::move(old), false});
+                if (layer == TileLayer::Satellite) {
+                    slot.showsNoData = false; // its picture is lent away
+                }
+            }
+        }
     }
+    return loads;
+}
+
+// Decoding is most of a full redraw; the tiles are independent, so a second core takes half.
+void TileGrid::decodeTiles(std::vector<TileLoad>& loads) {
+    auto decodeEvery = [&loads](size_t first, size_t step) {
+        for (size_t k = first; k < loads.size(); k += step) {
+            TileLoad& load = loads[k];
+            load.decoded = load.layer == TileLayer::Satellite ? decodeJpeg(load.file, load.picture)
+                                                              : decodePng(load.file, load.picture);
+            if (load.decoded) {
+                load.picture = fitToTile(std::move(load.picture), kTileSize);
+            }
+        }
+    };
+    if (loads.size() < 2 || std::thread::hardware_concurrency() < 2) {
+        decodeEvery(0, 1);
+        return;
+    }
+    std::thread helper(decodeEvery, 1, 2);
+    decodeEvery(0, 2);
+    helper.join();
+}
+
+// A tile that is not cached, cannot be read or does not decode counts as missing: it shows
+// "No data" and is downloaded again, and the new download replaces the bad copy. True when the
+// satellite picture changed, so the composite must be made again.
+bool TileGrid::updateSatellite(TileSlot& slot, const TileKey& key,
+                               std::optional<RgbaImage> decoded) {
+    SlotState& state = slot.state[layerIndex(TileLayer::Satellite)];
     if (state == SlotState::Reload) {
-        slot.key = key;
-        if (auto picture = loadTile(TileLayer::Satellite, key)) {
-            slot.satellite = fitToTile(std::move(*picture), kTileSize);
+        if (decoded) {
+            slot.satellite = std::move(*decoded);
             slot.showsNoData = false;
             state = SlotState::Loaded;
             return true;
@@ -63,20 +133,12 @@ bool TileGrid::updateSatellite(TileSlot& slot, const TileKey& key) {
 
 // A loaded overlay is drawn again over a satellite picture that changed, so a satellite tile
 // that arrives after its overlay shows at once rather than at the next change of view.
-void TileGrid::updateOverlay(TileSlot& slot, const TileKey& key, bool satelliteChanged) {
+void TileGrid::updateOverlay(TileSlot& slot, const TileKey& key, std::optional<RgbaImage> decoded,
+                             bool satelliteChanged) {
     SlotState& state = slot.state[layerIndex(TileLayer::Overlay)];
-    if (state == SlotState::Loaded && slot.key != key) {
-        state = SlotState::Reload;
-    }
     if (state == SlotState::Reload) {
-        slot.key = key;
-        if (auto picture = loadTile(TileLayer::Overlay, key)) {
-            slot.overlay = fitToTile(std::move(*picture), kTileSize);
-            state = SlotState::Loaded;
-        } else {
-            slot.overlay = {};
-            state = SlotState::Missing;
-        }
+        state = decoded ? SlotState::Loaded : SlotState::Missing;
+        slot.overlay = decoded ? std::move(*decoded) : RgbaImage{};
         compose(slot);
     } else if (satelliteChanged) {
         compose(slot);
@@ -84,20 +146,6 @@ void TileGrid::updateOverlay(TileSlot& slot, const TileKey& key, bool satelliteC
     if (state == SlotState::Missing) {
         m_request(TileLayer::Overlay, key);
     }
-}
-
-// A tile that is not cached, cannot be read or does not decode counts as missing: it shows
-// "No data" and is downloaded again, and the new download replaces the bad copy.
-std::optional<RgbaImage> TileGrid::loadTile(TileLayer layer, const TileKey& key) {
-    const int64_t row = m_cache.FindTile(layer, key);
-    if (row < 0) {
-        return std::nullopt;
-    }
-    const auto file = m_cache.ReadTile(layer, row);
-    if (!file) {
-        return std::nullopt;
-    }
-    return layer == TileLayer::Satellite ? decodeJpeg(*file) : decodePng(*file);
 }
 
 void TileGrid::compose(TileSlot& slot) {

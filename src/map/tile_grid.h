@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace crv::map {
 
@@ -49,9 +51,20 @@ public:
     void reloadAll();
 
 private:
-    bool updateSatellite(TileSlot& slot, const store::TileKey& key);
-    void updateOverlay(TileSlot& slot, const store::TileKey& key, bool satelliteChanged);
-    std::optional<RgbaImage> loadTile(store::TileLayer layer, const store::TileKey& key);
+    /// A tile file read from the cache for a slot, and its picture once decoded.
+    struct TileLoad {
+        int slot;
+        store::TileLayer layer;
+        std::vector<uint8_t> file;
+        RgbaImage picture;
+        bool decoded;
+    };
+    std::vector<TileLoad> readTiles(const std::array<store::TileKey, kSlots>& keys);
+    static void decodeTiles(std::vector<TileLoad>& loads);
+    bool updateSatellite(TileSlot& slot, const store::TileKey& key,
+                         std::optional<RgbaImage> decoded);
+    void updateOverlay(TileSlot& slot, const store::TileKey& key,
+                       std::optional<RgbaImage> decoded, bool satelliteChanged);
     static void compose(TileSlot& slot);
 
     store::TileCache& m_cache;

@@ -33,7 +33,7 @@ struct JpegErrors {
 
 void keepQuiet(j_common_ptr) {}
 
-bool decodeJpegInto(std::span<const uint8_t> file, RgbaImage& image) {
+bool readJpeg(std::span<const uint8_t> file, RgbaImage& image) {
     jpeg_decompress_struct info{};
     JpegErrors errors{};
     info.err = jpeg_std_error(&errors.manager);
@@ -59,7 +59,7 @@ bool decodeJpegInto(std::span<const uint8_t> file, RgbaImage& image) {
     jpeg_start_decompress(&info);
     image.width = static_cast<int>(info.output_width);
     image.height = static_cast<int>(info.output_height);
-    image.pixels.assign(size_t(image.width) * image.height, kOpaqueBlack);
+    image.pixels.resize(size_t(image.width) * image.height);
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = reinterpret_cast<JSAMPROW>(image.pixels.data() +
                                                   size_t(info.output_scanline) * image.width);
@@ -73,35 +73,30 @@ bool decodeJpegInto(std::span<const uint8_t> file, RgbaImage& image) {
 
 } // namespace
 
-std::optional<RgbaImage> decodeJpeg(std::span<const uint8_t> file) {
-    if (file.empty()) {
-        return std::nullopt;
-    }
-    RgbaImage image;
-    if (!decodeJpegInto(file, image)) {
-        return std::nullopt;
-    }
-    return image;
+bool decodeJpeg(std::span<const uint8_t> file, RgbaImage& into) {
+    return !file.empty() && readJpeg(file, into);
 }
 
-std::optional<RgbaImage> decodePng(std::span<const uint8_t> file) {
+bool decodePng(std::span<const uint8_t> file, RgbaImage& into) {
     png_image info{};
     info.version = PNG_IMAGE_VERSION;
     if (png_image_begin_read_from_memory(&info, file.data(), file.size()) == 0) {
-        return std::nullopt;
+        return false;
     }
     if (info.width == 0 || info.height == 0 || info.width > kMaxDecodedSide ||
         info.height > kMaxDecodedSide) {
         png_image_free(&info);
-        return std::nullopt;
+        return false;
     }
     info.format = PNG_FORMAT_BGRA;
-    RgbaImage image(static_cast<int>(info.width), static_cast<int>(info.height), 0);
-    if (png_image_finish_read(&info, nullptr, image.pixels.data(), 0, nullptr) == 0) {
+    into.width = static_cast<int>(info.width);
+    into.height = static_cast<int>(info.height);
+    into.pixels.resize(size_t(into.width) * into.height);
+    if (png_image_finish_read(&info, nullptr, into.pixels.data(), 0, nullptr) == 0) {
         png_image_free(&info);
-        return std::nullopt;
+        return false;
     }
-    return image;
+    return true;
 }
 
 RgbaImage fitToTile(RgbaImage picture, int side) {

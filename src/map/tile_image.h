@@ -22,10 +22,14 @@ struct RgbaImage {
 /// Pictures larger than this on a side are refused before any pixel memory is taken.
 inline constexpr int kMaxDecodedSide = 2048;
 
-/// A JPEG file decoded; nothing when it is damaged, not a JPEG or too large.
-std::optional<RgbaImage> decodeJpeg(std::span<const uint8_t> file);
-/// A PNG file decoded with its transparency; nothing when it is damaged or too large.
-std::optional<RgbaImage> decodePng(std::span<const uint8_t> file);
+// The decoders write into a picture whose memory is reused, as the map decodes many tiles of one
+// size. False when the file is damaged, of the other kind or too large; the picture then holds
+// nothing of use.
+
+/// A JPEG file decoded.
+bool decodeJpeg(std::span<const uint8_t> file, RgbaImage& into);
+/// A PNG file decoded with its transparency.
+bool decodePng(std::span<const uint8_t> file, RgbaImage& into);
 
 /// picture cut or padded (with opaque black) to a tile of side × side from its top left; a
 /// picture of that size already is taken as it is.

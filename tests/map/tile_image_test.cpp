@@ -19,6 +19,16 @@ RgbaImage gradient(int width, int height, uint8_t alpha = 0xFF) {
     return picture;
 }
 
+std::optional<RgbaImage> jpegOf(const std::vector<uint8_t>& file) {
+    RgbaImage picture;
+    return decodeJpeg(file, picture) ? std::optional(picture) : std::nullopt;
+}
+
+std::optional<RgbaImage> pngOf(const std::vector<uint8_t>& file) {
+    RgbaImage picture;
+    return decodePng(file, picture) ? std::optional(picture) : std::nullopt;
+}
+
 bool near(uint32_t a, uint32_t b, int tolerance) {
     for (int shift = 0; shift < 32; shift += 8) {
         if (std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)) > tolerance) {
@@ -30,7 +40,7 @@ bool near(uint32_t a, uint32_t b, int tolerance) {
 
 TEST(TileImageTest, DecodesJpegAndPngFilesOfTheirLayers) {
     const RgbaImage original = gradient(256, 256);
-    const auto jpeg = decodeJpeg(tiles::encodeJpeg(original, 95));
+    const auto jpeg = jpegOf(tiles::encodeJpeg(original, 95));
     ASSERT_TRUE(jpeg);
     EXPECT_EQ(jpeg->width, 256);
     EXPECT_EQ(jpeg->height, 256);
@@ -38,9 +48,16 @@ TEST(TileImageTest, DecodesJpegAndPngFilesOfTheirLayers) {
     EXPECT_EQ(jpeg->at(5, 5) >> 24, 0xFFu) << "JPEG pixels are opaque";
 
     const RgbaImage seeThrough = gradient(256, 256, 0x80);
-    const auto png = decodePng(tiles::encodePng(seeThrough));
+    const auto png = pngOf(tiles::encodePng(seeThrough));
     ASSERT_TRUE(png);
     EXPECT_EQ(png->pixels, seeThrough.pixels) << "PNG keeps every pixel and its alpha";
+
+    RgbaImage reused = *jpeg;
+    ASSERT_TRUE(decodePng(tiles::encodePng(gradient(10, 20, 0x40)), reused));
+    EXPECT_EQ(reused.width, 10);
+    EXPECT_EQ(reused.pixels, gradient(10, 20, 0x40).pixels) << "nothing of the old picture is left";
+    ASSERT_TRUE(decodeJpeg(tiles::encodeJpeg(original, 95), reused));
+    EXPECT_EQ(reused.pixels, jpeg->pixels);
 }
 
 // Damaged files come from the cache or the network; each must fail cleanly, never crash.
@@ -70,7 +87,7 @@ TEST(TileImageTest, RefusesDamagedOrForeignFiles) {
         {"an error page", std::vector<uint8_t>(300, '<')},
     };
     for (const Case& c : jpegCases) {
-        EXPECT_FALSE(decodeJpeg(c.file)) << c.what;
+        EXPECT_FALSE(jpegOf(c.file)) << c.what;
     }
     const Case pngCases[] = {
         {"empty", {}},
@@ -79,14 +96,14 @@ TEST(TileImageTest, RefusesDamagedOrForeignFiles) {
         {"a JPEG", jpeg},
     };
     for (const Case& c : pngCases) {
-        EXPECT_FALSE(decodePng(c.file)) << c.what;
+        EXPECT_FALSE(pngOf(c.file)) << c.what;
     }
 }
 
 TEST(TileImageTest, RefusesPicturesTooLargeToBeTiles) {
-    EXPECT_FALSE(decodePng(tiles::encodePng(RgbaImage(kMaxDecodedSide + 1, 1, 0))));
-    EXPECT_FALSE(decodeJpeg(tiles::encodeJpeg(RgbaImage(1, kMaxDecodedSide + 1, 0xFF000000))));
-    EXPECT_TRUE(decodePng(tiles::encodePng(RgbaImage(kMaxDecodedSide, 1, 0))));
+    EXPECT_FALSE(pngOf(tiles::encodePng(RgbaImage(kMaxDecodedSide + 1, 1, 0))));
+    EXPECT_FALSE(jpegOf(tiles::encodeJpeg(RgbaImage(1, kMaxDecodedSide + 1, 0xFF000000))));
+    EXPECT_TRUE(pngOf(tiles::encodePng(RgbaImage(kMaxDecodedSide, 1, 0))));
 }
 
 TEST(TileImageTest, FitsPicturesOfOtherSizesIntoATile) {
