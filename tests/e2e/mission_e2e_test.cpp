@@ -105,6 +105,9 @@ TEST_F(MissionEndToEnd, UploadsDownloadsIdenticalAndFliesIt) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.ListBox1->currentRow() == 1; }, 10000))
         << "and the listing follows it to line 2";
     EXPECT_FALSE(window.Button2->isEnabled()) << "editing is locked while tracking in AUTO";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.mapView().target.latitude != 0; }, 3000))
+        << "the board reports the point it flies to";
+    EXPECT_NEAR(window.mapView().home.latitude, 55.022861, 1e-6) << "and its home";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The board's telemetry streams: each of the six rate-controlled messages at the rate the ground
 // station last set, with values of a vehicle circling its home point, or in AUTO flying from
-// point to point of the stored mission.
+// point to point of the stored mission. While the GPS stream runs, the home position and, in
+// AUTO, the point flown to are reported once a second.
 
 #include "emulator/answer_modules.h"
 
@@ -99,6 +100,7 @@ public:
                 board.missionLine = 0;
             }
             if (const auto point = pointOf(board.missionLines[board.missionLine])) {
+                m_target = point;
                 moveTowards(*point, kSpeedMps * seconds);
                 if (distanceTo(*point) > kReachedM) {
                     return;
@@ -108,6 +110,7 @@ public:
         }
     }
     const Position& position() const { return m_position; }
+    const std::optional<Position>& target() const { return m_target; }
     void setPosition(const Position& position) { m_position = position; }
 
 private:
@@ -125,6 +128,7 @@ private:
     }
 
     Position m_position;
+    std::optional<Position> m_target;
 };
 
 struct Stream {
@@ -155,6 +159,7 @@ public:
             m_flight.setPosition({circle.latitudeE7() * 1e-7, circle.longitudeE7() * 1e-7});
         }
         m_lastTickMs = nowMs;
+        sendPositions(nowMs);
         for (Stream& stream : m_streams) {
             if (stream.periodMs == 0 || nowMs < stream.nextMs) {
                 continue;
@@ -169,6 +174,30 @@ private:
     void setRate(Stream& stream, uint8_t code) {
         stream.periodMs = code < link::kStreamOff ? (code + 1) * 100 : 0;
         stream.nextMs = m_board->nowMs();
+    }
+
+    void sendPositions(int64_t nowMs) {
+        const bool gpsOn = std::any_of(m_streams.begin(), m_streams.end(), [](const Stream& s) {
+            return s.type == msg::kGps && s.periodMs != 0;
+        });
+        if (!gpsOn || nowMs < m_nextPositionsMs) {
+            return;
+        }
+        m_nextPositionsMs = nowMs + kPositionsPeriodMs;
+        sendPosition(kHomePosition, {kHomeLatDeg, kHomeLonDeg});
+        if (m_board->state().flightMode == kAuto && m_flight.target()) {
+            sendPosition(kTargetPosition, *m_flight.target());
+        }
+    }
+
+    void sendPosition(uint8_t subtype, const Position& position) {
+        auto& out = m_board->builder();
+        out.begin();
+        out.put8(msg::kConfigBlock);
+        out.put8(subtype);
+        out.put32(static_cast<uint32_t>(std::lround(position.latitude * 1e7)));
+        out.put32(static_cast<uint32_t>(std::lround(position.longitude * 1e7)));
+        out.finish();
     }
 
     void send(uint8_t type, const Flight& flight) {
@@ -216,11 +245,15 @@ private:
     }
 
     static constexpr uint8_t kAuto = 6;
+    static constexpr uint8_t kTargetPosition = 50;
+    static constexpr uint8_t kHomePosition = 51;
+    static constexpr int64_t kPositionsPeriodMs = 1000;
 
     BoardEmulator* m_board = nullptr;
     std::array<Stream, 6> m_streams{};
     MissionFlight m_flight;
     int64_t m_lastTickMs = 0;
+    int64_t m_nextPositionsMs = 0;
 };
 
 } // namespace

@@ -1,12 +1,13 @@
 // Pictures of the windows as a user sees them, connected to a board: the main window, every
 // page of the configuration window and the mission control window with a mission on the map of
-// the local tile server, saved as PNG files. Run it under a display (Xvfb will do).
+// the local tile server, flown by the emulator in AUTO, saved as PNG files. Run it under a display (Xvfb will do).
 //
 // usage: window_shots DEVICE FOLDER [SECONDS [MAP_SECONDS]]
 
 #include "app/ground_station.h"
 #include "mission/mission.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -94,6 +95,10 @@ int main(int argc, char** argv) {
     missionControl.LoadMissionFrom(writeDemoMission(folder));
     missionControl.TrackBar1->setValue(15);
     missionControl.CheckBox3->setChecked(true);
+    missionControl.Button8->click(); // upload, a line every 300 ms
+    QTest::qWait(3000);
+    main.Auto1->trigger(); // the emulator flies the mission
+    missionControl.CheckBox2->setChecked(true);
     QTest::qWait(mapSettleMs); // the version, then one tile every 900 ms
     missionControl.grab().save(folder.filePath("mission_control.png"));
     std::printf("Saved the pictures in %s\n", argv[2]);
