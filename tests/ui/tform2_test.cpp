@@ -8,7 +8,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QApplication>
 #include <QFile>
+#include <QFileDialog>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -284,6 +287,53 @@ TEST_F(TForm2Test, MissionFilesRoundTripAndBadOnesAreTold) {
     form.LoadMissionFrom(QString::fromStdString(folder.file("missing.mission")));
     EXPECT_EQ(catcher.texts.size(), 2);
     EXPECT_EQ(listing().size(), 3);
+}
+
+/// Answers the next file dialog that opens with a name typed into it.
+void answerFileDialog(const QString& path) {
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, path] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QFileDialog*>(widget);
+            if (dialog != nullptr && dialog->isVisible()) {
+                dialog->selectFile(path);
+                QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+                poll->deleteLater();
+                poll->stop();
+                return;
+            }
+        }
+    });
+    poll->start();
+}
+
+TEST_F(TForm2Test, SaveAndLoadDialogsUseMissionFiles) {
+    select(0);
+    addAbove(6, {}); // land
+    answerFileDialog(QString::fromStdString(folder.file("typed")));
+    form.Button7->click();
+    const QString saved = QString::fromStdString(folder.file("typed.mission"));
+    ASSERT_TRUE(QFile::exists(saved)) << "the extension is added";
+
+    select(0);
+    form.Button5->click();
+    ASSERT_EQ(listing().size(), 1);
+    answerFileDialog(saved);
+    form.Button6->click();
+    EXPECT_EQ(listing(), (QStringList{"1. land ", "2. ==END== (return home)"}));
+}
+
+TEST_F(TForm2Test, CopyToActionsFillsTheFieldsFromTheMapCentreEveryTick) {
+    form.MainWindowShown({0, 0});
+    choose(2); // metres north and east of home
+    form.CheckBox4->setChecked(true);
+    form.Edit1->setText("0.001, 0");
+    form.Button1->click(); // Locate: the map goes there
+    form.Timer1Timer();    // the redraw moves the centre; the fields follow on the next tick
+    form.Timer1Timer();
+    EXPECT_NEAR(form.p1t->text().toInt(), 111, 1) << "metres north, to the pixel of the centre";
+    EXPECT_EQ(form.p2t->text(), "0");
 }
 
 // A redraw over a prepared cache: cached tiles drawn where they belong, "No data" elsewhere.
