@@ -12,6 +12,9 @@
 #include <QSlider>
 #include <QTimer>
 
+#include <chrono>
+#include <thread>
+
 namespace crv::ui {
 
 namespace {
@@ -184,7 +187,8 @@ void TForm2::VehicleMoved() {
 void TForm2::FinishForShutdown() {
     m_fetcher.cancel();
     while (m_fetcher.FetchJob() != store::TileFetcher::Idle || m_cache.MapBusy()) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5)); // the link goes on meanwhile
     }
     Timer1->stop();
 }
