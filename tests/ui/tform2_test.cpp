@@ -15,9 +15,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace crv::ui {
 namespace {
@@ -289,20 +292,43 @@ TEST_F(TForm2Test, MissionFilesRoundTripAndBadOnesAreTold) {
     EXPECT_EQ(listing().size(), 3);
 }
 
-/// Answers the next file dialog that opens with a name typed into it.
+/// Answers the next file dialog that opens with a path, on every poll until that dialog has
+/// gone (an early answer can come before its loop runs); later dialogs are left alone.
 void answerFileDialog(const QString& path) {
     auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, path] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<QFileDialog*>(widget);
-            if (dialog != nullptr && dialog->isVisible()) {
-                dialog->selectFile(path);
-                QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-                poll->deleteLater();
-                poll->stop();
+    poll->setInterval(20);
+    struct Target {
+        QPointer<QFileDialog> dialog;
+        bool chosen = false;
+    };
+    auto target = std::make_shared<Target>();
+    QObject::connect(poll, &QTimer::timeout, [poll, path, target] {
+        if (!target->chosen) {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<QFileDialog*>(widget);
+                if (dialog != nullptr && dialog->isVisible()) {
+                    target->dialog = dialog;
+                    target->chosen = true;
+                }
+            }
+            if (!target->chosen) {
                 return;
             }
+        }
+        QFileDialog* dialog = target->dialog.data();
+        if (dialog == nullptr || !dialog->isVisible()) {
+            poll->stop();
+            poll->deleteLater();
+            return;
+        }
+        dialog->selectFile(path);
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        if (name != nullptr && name->text().isEmpty()) {
+            name->setText(path); // a new file: as the user types it
+        }
+        // The dialog takes a selection in over a few events; accept once it shows.
+        if (dialog->selectedFiles().value(0).startsWith(path)) {
+            QMetaObject::invokeMethod(dialog, "accept");
         }
     });
     poll->start();
