@@ -294,8 +294,8 @@ TEST_F(TForm2Test, MissionFilesRoundTripAndBadOnesAreTold) {
 
 /// Answers the next file dialog that opens with a path, on every poll until that dialog has
 /// gone (an early answer can come before its loop runs); later dialogs are left alone.
-void answerFileDialog(const QString& path) {
-    auto* poll = new QTimer;
+void answerFileDialog(QObject* owner, const QString& path) {
+    auto* poll = new QTimer(owner); // ends with its owner if the test ends first
     poll->setInterval(20);
     struct Target {
         QPointer<QFileDialog> dialog;
@@ -337,7 +337,7 @@ void answerFileDialog(const QString& path) {
 TEST_F(TForm2Test, SaveAndLoadDialogsUseMissionFiles) {
     select(0);
     addAbove(6, {}); // land
-    answerFileDialog(QString::fromStdString(folder.file("typed")));
+    answerFileDialog(&form, QString::fromStdString(folder.file("typed")));
     form.Button7->click();
     const QString saved = QString::fromStdString(folder.file("typed.mission"));
     ASSERT_TRUE(QFile::exists(saved)) << "the extension is added";
@@ -345,7 +345,7 @@ TEST_F(TForm2Test, SaveAndLoadDialogsUseMissionFiles) {
     select(0);
     form.Button5->click();
     ASSERT_EQ(listing().size(), 1);
-    answerFileDialog(saved);
+    answerFileDialog(&form, saved);
     form.Button6->click();
     EXPECT_EQ(listing(), (QStringList{"1. land ", "2. ==END== (return home)"}));
 }
