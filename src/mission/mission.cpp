@@ -11,7 +11,7 @@ namespace crv::mission {
 
 namespace {
 
-constexpr size_t kRecordSize = 16;
+constexpr size_t kRecordSize = kFileRecordSize;
 constexpr size_t kLinkLineSize = 15;
 constexpr double kPi = 3.141592653589793;
 constexpr double kDegreesPerMetre = 9e-6;
@@ -130,7 +130,7 @@ std::string loadMissionFile(MissionList& mission, const std::vector<uint8_t>& fi
     std::string message;
     if (file.size() % kRecordSize != 0) {
         message = "The mission file ends in a cut line, which was left out.";
-    } else if (file.size() > MissionList::kSlots * kRecordSize) {
+    } else if (file.size() > kLargestMissionFile) {
         message = "The mission file holds more than 201 lines; the rest was left out.";
     }
     MissionList loaded;

@@ -63,6 +63,10 @@ map::GeoPoint boardPosition(const link::LinkFrame& frame);
 
 // Mission files: 16-byte little-endian records, no header.
 
+inline constexpr size_t kFileRecordSize = 16;
+/// The most of a file a mission can use: one record a slot.
+inline constexpr size_t kLargestMissionFile = MissionList::kSlots * kFileRecordSize;
+
 /// The records from line 0 up to and with the first end line (or slot 200).
 std::vector<uint8_t> saveMissionFile(const MissionList& mission);
 /// Reads a file into the mission. Slots the file does not reach start empty, so nothing of

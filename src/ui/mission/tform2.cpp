@@ -403,7 +403,6 @@ void TForm2::SaveMissionTo(const QString& path) {
 }
 
 void TForm2::LoadMissionFrom(const QString& path) {
-    constexpr qint64 kLargestUsefulFile = 201 * 16;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         QMessageBox::warning(this, windowTitle(),
@@ -411,13 +410,13 @@ void TForm2::LoadMissionFrom(const QString& path) {
         return;
     }
     // One byte more than a mission can use, so a longer file is still told apart.
-    const QByteArray bytes = file.read(kLargestUsefulFile + 1);
+    const QByteArray bytes = file.read(qint64(mission::kLargestMissionFile) + 1);
     const std::string problem =
         mission::loadMissionFile(m_mission, std::vector<uint8_t>(bytes.begin(), bytes.end()));
     if (!problem.empty()) {
         QMessageBox::warning(this, windowTitle(), text(problem));
     }
-    if (bytes.size() < 16) {
+    if (size_t(bytes.size()) < mission::kFileRecordSize) {
         return; // the mission is as it was
     }
     m_selectedLine = 0;
