@@ -3,6 +3,9 @@
 #include <QFileInfo>
 #include <QMetaObject>
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace crv::io {
 
 namespace {
@@ -27,6 +30,22 @@ QString fatalKind(QSerialPort::SerialPortError error) {
     }
 }
 
+// The system's words, and for the two failures the user can mend, how.
+std::string openFailureText(const QSerialPort& port, const QString& device) {
+    const std::string system = port.errorString().toStdString();
+    if (port.error() != QSerialPort::PermissionError) {
+        return system;
+    }
+    // Qt says "permission" both for a device this user may not open and for one that another
+    // program has locked; only the first fails the access check.
+    if (::access(device.toLocal8Bit().constData(), R_OK | W_OK) != 0 && errno == EACCES) {
+        return system +
+               "\nThis user may not open serial ports. Join the \"dialout\" group and log in "
+               "again:\n    sudo usermod -aG dialout $USER";
+    }
+    return system + "\nAnother program holds the port. Close it there, then connect again.";
+}
+
 } // namespace
 
 QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent) {
@@ -48,7 +67,7 @@ Status QtSerialPort::open(const std::string& name) {
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     m_port.setReadBufferSize(kDriverReceiveBuffer);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        return Status::failure(m_port.errorString().toStdString());
+        return Status::failure(openFailureText(m_port, device));
     }
     // Pseudo-terminals and some adapters have no modem lines; that is no reason to fail.
     m_port.setDataTerminalReady(true);

@@ -27,6 +27,10 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace crv {
 namespace {
@@ -90,6 +94,88 @@ TEST_F(LinkEndToEnd, ReconnectsWithTheConnectButton) {
     EXPECT_EQ(form.ComboBox1->currentText(), board);
     form.Button1->click();
     EXPECT_TRUE(identified()) << "the board is polled again after a reconnect";
+}
+
+TEST_F(LinkEndToEnd, ReconnectsByItselfWhenTheDeviceComesBack) {
+    form.setStartupPort(board.toStdString());
+    form.show();
+    ASSERT_TRUE(identified());
+
+    emulator.replug();
+    // The watch looks every 500 ms, so the loss stays on screen at least that long.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return form.Label9->text().startsWith("Link lost"); },
+                                3000));
+    EXPECT_EQ(form.Button1->text(), "Connect");
+    EXPECT_TRUE(identified()) << "polled again on the new line";
+    EXPECT_EQ(form.Button1->text(), "Disconnect");
+    EXPECT_EQ(form.ComboBox1->currentText(), board);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return framesInLastSecond() >= 5; }, 4000));
+
+    // A disconnect by the user is no loss: nothing reconnects.
+    form.Button1->click();
+    emulator.replug();
+    QTest::qWait(1200);
+    EXPECT_FALSE(link.session().linkOpen());
+}
+
+TEST_F(LinkEndToEnd, ReconnectWaitsWhileItsBoxIsUnchecked) {
+    form.setStartupPort(board.toStdString());
+    form.show();
+    ASSERT_TRUE(identified());
+    form.ReconnectBox->setChecked(false);
+
+    emulator.replug();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !link.session().linkOpen(); }, 3000));
+    QTest::qWait(1200);
+    EXPECT_FALSE(link.session().linkOpen());
+    form.ReconnectBox->setChecked(true);
+    EXPECT_TRUE(identified());
+}
+
+TEST_F(LinkEndToEnd, APortHeldByAnotherProgramSaysSo) {
+    io::QtSerialPort holder;
+    ASSERT_TRUE(holder.open(board.toStdString()).ok());
+    io::QtSerialPort second;
+    const Status opened = second.open(board.toStdString());
+    ASSERT_FALSE(opened.ok());
+    EXPECT_NE(opened.message().find("Another program holds the port"), std::string::npos)
+        << opened.message();
+}
+
+// Root may open any device, so the refusal is seen by a child that has given root up.
+TEST_F(LinkEndToEnd, APortTheUserMayNotOpenSaysHowToGetAccess) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to become another user";
+    }
+    const QString device = QFileInfo(board).canonicalFilePath();
+    ASSERT_EQ(::chmod(device.toLocal8Bit().constData(), 0600), 0);
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        constexpr uid_t kNobody = 65534;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
+            ::_exit(1);
+        }
+        io::QtSerialPort port;
+        const std::string message = port.open(device.toStdString()).message();
+        const ssize_t written = ::write(channel[1], message.data(), message.size());
+        ::_exit(written < 0 ? 1 : 0);
+    }
+    ::close(channel[1]);
+    std::string message;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
+        message.append(buffer, static_cast<size_t>(got));
+    }
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_NE(message.find("Permission denied"), std::string::npos) << message;
+    EXPECT_NE(message.find("\"dialout\" group"), std::string::npos) << message;
+    EXPECT_NE(message.find("sudo usermod -aG dialout $USER"), std::string::npos) << message;
 }
 
 TEST_F(LinkEndToEnd, ArmingFromTheMenuShowsAtTheNextTickAndDisconnectKeepsTheValues) {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QTest>
 
+#include <csignal>
+
 namespace crv::testing {
 
 /// Runs the emulator on a new pseudo-terminal linked into a temporary folder.
@@ -18,6 +20,9 @@ public:
         return m_process.waitForStarted(5000) &&
                QTest::qWaitFor([this] { return QFileInfo::exists(m_linkPath); }, 5000);
     }
+    /// As if the board's adapter were pulled out and plugged in again: a new pseudo-terminal
+    /// under the same link path.
+    void replug() { ::kill(static_cast<pid_t>(m_process.processId()), SIGUSR1); }
     void kill() {
         m_process.kill();
         m_process.waitForFinished(5000);

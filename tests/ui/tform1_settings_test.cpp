@@ -57,8 +57,9 @@ TEST_F(SettingsTest, FirstRunTakesAndStoresTheDefaults) {
     EXPECT_EQ(run->form.ComboBox5->currentText(), "10Hz");
     EXPECT_EQ(run->form.Timer3->interval(), 100);
     EXPECT_FALSE(run->form.Button13->isEnabled());
+    EXPECT_TRUE(run->form.ReconnectBox->isChecked());
     run->form.close();
-    EXPECT_EQ(query("SELECT count(*) FROM int_parms"), "19");
+    EXPECT_EQ(query("SELECT count(*) FROM int_parms"), "20");
     EXPECT_EQ(query("SELECT val FROM text_parms WHERE vname='FG_PATH'"), ".\\");
     EXPECT_EQ(query("SELECT group_concat(val) FROM (SELECT val FROM float_parms ORDER BY vname)"),
               "55.022861,73.427856");
@@ -71,10 +72,12 @@ TEST_F(SettingsTest, ChangesSurviveARestartAndReachTheBoard) {
         run->form.jyawrev->setChecked(true);
         run->form.jpitchtrim->setValue(-250);
         run->form.ComboBox4->setCurrentIndex(1);
+        run->form.ReconnectBox->setChecked(false);
         run->form.close();
     }
     auto run = start();
     EXPECT_EQ(run->form.IMUrate->currentText(), "10");
+    EXPECT_FALSE(run->form.ReconnectBox->isChecked());
     EXPECT_TRUE(run->form.jyawrev->isChecked());
     EXPECT_EQ(run->form.jpitchtrim->value(), -250);
     EXPECT_EQ(run->form.ComboBox4->currentText(), "#2");

@@ -27,12 +27,12 @@ bool makeRaw(int fd) {
 
 } // namespace
 
-PseudoTerminal::~PseudoTerminal() {
-    if (m_peerFd >= 0) {
-        ::close(m_peerFd);
-    }
-    if (m_fd >= 0) {
-        ::close(m_fd);
+void PseudoTerminal::close() {
+    for (int* fd : {&m_peerFd, &m_fd}) {
+        if (*fd >= 0) {
+            ::close(*fd);
+            *fd = -1;
+        }
     }
 }
 

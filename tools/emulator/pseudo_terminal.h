@@ -13,12 +13,14 @@ namespace crv::emulator {
 class PseudoTerminal {
 public:
     PseudoTerminal() = default;
-    ~PseudoTerminal();
+    ~PseudoTerminal() { close(); }
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
     /// Creates a new pseudo-terminal; devicePath() then names the end to give the ground station.
     Status openNew();
+    /// Hangs the line up, as an unplugged adapter does; openNew() makes a new one.
+    void close();
     /// Uses an existing serial device or pseudo-terminal end instead.
     Status openDevice(const std::string& path);
 

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 namespace crv::ui {
 
@@ -61,6 +62,7 @@ TForm1::TForm1(link::BoardLink& link, store::LocalDatabase& database, QWidget* p
     connect(Button22, &QPushButton::clicked, this, &TForm1::Button22Click);
     connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    connect(ReconnectTimer, &QTimer::timeout, this, &TForm1::ReconnectTimerTimer);
     connect(ComboBox5, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox5Change);
     connectCommands();
     registerHandlers();
@@ -118,6 +120,7 @@ void TForm1::MainWindowClosing() {
     Timer1->stop();
     Timer2->stop();
     Timer3->stop();
+    ReconnectTimer->stop();
     SaveSettings();
     m_database.CloseLocalDatabase();
 }
@@ -178,21 +181,37 @@ void TForm1::Connect() {
         ComboBox1->setCurrentIndex(0);
         return;
     }
-    const Status opened = m_link.session().connect(name);
+    // The user chose a port: whatever was being watched for is no longer wanted.
+    m_reconnect.stop();
+    ReconnectTimer->stop();
+    const Status opened = OpenLink(name);
     if (!opened.ok()) {
         QMessageBox::critical(this, windowTitle(),
                               text("Cannot open " + name + ": " + opened.message()));
-        return;
     }
+}
+
+// Opens the port and shows the link open; Connect and the reconnect watch both come here.
+Status TForm1::OpenLink(const std::string& name) {
+    const Status opened = m_link.session().connect(name);
+    if (!opened.ok()) {
+        return opened;
+    }
+    ReconnectTimer->stop();
+    m_reconnect.remember(name);
     if (std::find(m_typedPorts.begin(), m_typedPorts.end(), name) == m_typedPorts.end()) {
         m_typedPorts.push_back(name);
     }
+    selectPort(name);
     Button1->setText("Disconnect");
     Button7->setEnabled(true);
     ComboBox1->setEnabled(false);
+    return Status::success();
 }
 
 void TForm1::Disconnect() {
+    m_reconnect.stop();
+    ReconnectTimer->stop();
     m_link.session().disconnect();
     ShowLinkClosed();
 }
@@ -216,6 +235,20 @@ void TForm1::ShowLinkClosed() {
 void TForm1::LinkLost(const std::string& reason) {
     ShowLinkClosed();
     Label9->setText(text("Link lost: " + reason));
+    m_reconnect.lost();
+    if (m_reconnect.watching()) {
+        ReconnectTimer->start();
+    }
+}
+
+// Quietly, as no one asked: a device that is back but does not open yet is tried again.
+void TForm1::ReconnectTimerTimer() {
+    if (!ReconnectBox->isChecked()) {
+        return;
+    }
+    if (const std::optional<std::string> name = m_reconnect.ready()) {
+        OpenLink(*name);
+    }
 }
 
 // The groups that only make sense with an identified board.

@@ -2,6 +2,7 @@
 
 #include "config/board_config_record.h"
 #include "link/board_link.h"
+#include "link/reconnect_watch.h"
 #include "store/local_database.h"
 #include "store/settings_store.h"
 #include "telemetry/vehicle_state.h"
@@ -103,6 +104,7 @@ public:
     QComboBox* ComboBox1;
     QPushButton *Button1, *Button22, *Button7;
     QLabel *Label9, *Label10, *Label11;
+    QCheckBox* ReconnectBox; ///< reconnect by itself when a lost device comes back
 
     // "Joystick Control".
     QGroupBox* GroupBox3;
@@ -134,12 +136,14 @@ public:
     QAction *Manual1, *Acro1, *Stable1, *AltHold1, *PosHold1, *Return1, *Auto1;
 
     QTimer *Timer1, *Timer2, *Timer3;
+    QTimer* ReconnectTimer; ///< looks for a lost device while the link is down
 
     void ListPorts();
     void Button1Click();
     void Button22Click();
     void Timer1Timer();
     void Timer2Timer();
+    void ReconnectTimerTimer();
     void ShowArmedState();
     void Button3Click();
     void Button2Click();
@@ -174,6 +178,7 @@ private:
     void SaveSettings();
     void ComboBox5Change();
     void Connect();
+    Status OpenLink(const std::string& name);
     void Disconnect();
     void ShowLinkClosed();
     void LinkLost(const std::string& reason);
@@ -214,6 +219,7 @@ private:
     std::string m_startupPort;
     /// Devices that opened, typed paths among them; listed with the system's from then on.
     std::vector<std::string> m_typedPorts;
+    link::ReconnectWatch m_reconnect;
     bool m_shown = false;
     std::function<void()> m_openConfiguration;
     MissionControlHooks m_missionControl;

@@ -189,6 +189,9 @@ void TForm1::createLinkGroup() {
     Label11 = label(GroupBox2, "Label11", "Lost", QRect(8, 110, 256, 20));
     Button7 = button(GroupBox2, "Button7", "FW update", QRect(8, 136, 90, 24));
     Button7->setEnabled(false);
+    ReconnectBox = checkBox(GroupBox2, "ReconnectBox", "Reconnect", QRect(110, 138, 154, 20));
+    ReconnectBox->setChecked(true);
+    ReconnectBox->setToolTip("Connect again by itself when a lost device comes back");
 }
 
 void TForm1::createJoystickGroup() {
@@ -324,6 +327,10 @@ void TForm1::createTimers() {
         (*timers[i])->setObjectName(names[i]);
         (*timers[i])->setInterval(intervalsMs[i]);
     }
+    // Well inside the two seconds a re-plugged adapter may take to be back in use.
+    ReconnectTimer = new QTimer(this);
+    ReconnectTimer->setObjectName("ReconnectTimer");
+    ReconnectTimer->setInterval(500);
 }
 
 } // namespace crv::ui

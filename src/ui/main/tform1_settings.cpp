@@ -67,6 +67,7 @@ void TForm1::RestoreSettings() {
     for (const TrimSetting& setting : kTrims) {
         (this->*setting.slider)->setValue(m_settings.GetIntParam(setting.name, 0));
     }
+    ReconnectBox->setChecked(m_settings.GetIntParam("Link_reconnect", 1) != 0);
     fg_path->setText(QString::fromStdString(m_settings.GetTextParam("FG_PATH", ".\\")));
     const bool simulatorFound = fg_path->text().contains("FlightGear");
     Button12->setEnabled(simulatorFound);
@@ -93,6 +94,7 @@ void TForm1::SaveSettings() {
     for (const TrimSetting& setting : kTrims) {
         m_settings.SetIntParam(setting.name, (this->*setting.slider)->value());
     }
+    m_settings.SetIntParam("Link_reconnect", ReconnectBox->isChecked() ? 1 : 0);
     m_settings.SetIntParam("Logfile_num", m_nextLogFile);
     m_settings.SetIntParam("Editor width", m_editorWidth);
     m_settings.SetIntParam("Editor height", m_editorHeight);
