@@ -4,6 +4,7 @@
 
 #include "config/board_config_record.h"
 #include "config/config_blocks.h"
+#include "config/config_record_store.h"
 #include "link/link_frame_parser.h"
 #include "link/payload_reader.h"
 #include "telemetry/firmware_version.h"
@@ -12,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -32,6 +34,11 @@ struct Harness {
             feedAgain();
         });
         registerDecoders();
+        // Last, so its handlers of 27/10, 27/60, 27/69, 28 and 43 are the ones that run.
+        store.emplace(dispatcher);
+        store->setAirframeRefresh([this] { sink ^= store->airframe().bytes[85]; });
+        store->setGimbalStatusShow(
+            [this](const crv::config::GimbalStatus& status) { sink ^= status.rollPosition; });
     }
 
     // The decoders the ground station's windows run on each message.
@@ -96,6 +103,7 @@ struct Harness {
     crv::link::LinkFrameParser parser;
     std::vector<uint8_t> nested;
     crv::telemetry::VehicleState vehicle;
+    std::optional<crv::config::ConfigRecordStore> store;
     bool identified = false;
     int depth = 0;
     size_t sink = 0;

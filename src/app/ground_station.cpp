@@ -1,19 +1,26 @@
 #include "app/ground_station.h"
 
+#include <QTimer>
+
 namespace crv::app {
 
 GroundStation::GroundStation() {
     m_mainWindow.setConfigurationOpener(
         [this] { m_configurationWindow.OpenConfigurationWindow(); });
+    // The main window's 100 ms timer runs the tracker page's echo guard down.
+    QObject::connect(m_mainWindow.Timer2, &QTimer::timeout, &m_mainWindow,
+                     [this] { m_configRecords.trackerEchoGuard().tick(); });
     ui::TForm2& missionControl = m_missionControlWindow;
     m_mainWindow.setMissionControlHooks({
-        .show = [&missionControl] {
-            missionControl.show();
-            missionControl.raise();
-        },
-        .shown = [&missionControl](float lat, float lon) {
-            missionControl.MainWindowShown({lat, lon});
-        },
+        .show =
+            [&missionControl] {
+                missionControl.show();
+                missionControl.raise();
+            },
+        .shown =
+            [&missionControl](float lat, float lon) {
+                missionControl.MainWindowShown({lat, lon});
+            },
         .gpsReceived = [&missionControl] { missionControl.VehicleMoved(); },
         .finish = [&missionControl] { missionControl.FinishForShutdown(); },
     });

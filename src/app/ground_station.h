@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/config_record_store.h"
 #include "io/qt_serial_port.h"
 #include "link/board_link.h"
 #include "store/local_database.h"
@@ -22,17 +23,21 @@ public:
     ui::TForm1& mainWindow() { return m_mainWindow; }
     ui::TForm2& missionControlWindow() { return m_missionControlWindow; }
     ui::TForm3& configurationWindow() { return m_configurationWindow; }
+    link::BoardLink& link() { return m_link; }
+    /// The configuration records kept for the whole run, for the pages that edit them.
+    config::ConfigRecordStore& configRecords() { return m_configRecords; }
 
 private:
     io::QtSerialPort m_serialPort;
     link::BoardLink m_link{m_serialPort};
+    config::ConfigRecordStore m_configRecords{m_link.dispatcher()};
     store::LocalDatabase m_database;
     store::TileCache m_tileCache{m_database};
     store::TileFetcher m_tileFetcher{m_tileCache, store::TileServers{}};
     // The windows, in the order they are made; each lives for the whole run.
     ui::TForm1 m_mainWindow{m_link, m_database};
-    ui::TForm2 m_missionControlWindow{m_link,        m_database,           m_tileCache,
-                                      m_tileFetcher, m_mainWindow.vehicle(), &m_mainWindow};
+    ui::TForm2 m_missionControlWindow{
+        m_link, m_database, m_tileCache, m_tileFetcher, m_mainWindow.vehicle(), &m_mainWindow};
     ui::TForm3 m_configurationWindow{m_link, &m_mainWindow};
 };
 

@@ -31,8 +31,9 @@ BoardConfigRecord decodeBoardConfig(const link::LinkFrame& frame);
 std::string gainText(uint8_t gain);
 
 /// A typed gain as its byte: the decimal value × 100 truncated toward zero, kept in its low
-/// 8 bits (3 gives 44). Two decimals give exactly their hundredths (0.29 gives 29). Text that
-/// is not a number gives the message "'text' is not a valid floating point value".
+/// 8 bits (3 gives 44). The hundredths come from the typed digits, not from a binary double, so
+/// 0.29 gives 29 and 0.2899999999 gives 28. Text that is not a number gives the message
+/// "'text' is not a valid floating point value".
 struct GainParse {
     std::optional<uint8_t> gain;
     std::string error;

@@ -15,9 +15,14 @@ template <size_t N> struct ByteImage {
     static constexpr size_t kSize = N;
     std::array<uint8_t, N> bytes{};
 
-    /// Copies the record from payload bytes starting at offset; missing bytes read as zero.
-    void assign(const link::PayloadReader& payload, size_t offset) {
+    /// Copies the record from payload bytes starting at offset. A payload too short to hold the
+    /// whole record is refused and the image stays as it was: half a record is never kept.
+    bool assign(const link::PayloadReader& payload, size_t offset) {
+        if (payload.size() < offset + N) {
+            return false;
+        }
         payload.bytes(offset, bytes.data(), N);
+        return true;
     }
     /// Appends the whole record to a frame under construction.
     void putInto(link::LinkFrameBuilder& out) const { out.putBytes(bytes.data(), N); }

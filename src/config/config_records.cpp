@@ -30,4 +30,12 @@ void GimbalAxis::setGain(unsigned gainMilli, bool isInverted) {
     setLe16(6, static_cast<uint16_t>((gainMilli & 0x7FFFu) | (isInverted ? 0x8000u : 0u)));
 }
 
+std::optional<GimbalStatus> decodeGimbalStatus(const link::PayloadReader& payload) {
+    if (payload.size() < 1 + GimbalStatus::kSize) {
+        return std::nullopt;
+    }
+    return GimbalStatus{payload.s16(1), payload.s16(3), payload.s16(5), payload.s16(7),
+                        payload.s16(9)};
+}
+
 } // namespace crv::config

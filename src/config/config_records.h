@@ -2,6 +2,7 @@
 
 #include "config/byte_image.h"
 
+#include <optional>
 #include <string>
 
 namespace crv::config {
@@ -32,8 +33,13 @@ struct AirframeRecord : ByteImage<86> {
     /// 0 low, 1 middle, 2 high.
     unsigned neutral(size_t output) const { return le16(kNeutrals) >> (2 * output) & 3u; }
     /// A received 27/69: the eight trims after the sub-type byte; the rest stays as it was.
-    void assignTrims(const link::PayloadReader& payload) {
+    /// Fewer than eight trims are refused, leaving the record as it was.
+    bool assignTrims(const link::PayloadReader& payload) {
+        if (payload.size() < 1 + kTrimCount) {
+            return false;
+        }
         payload.bytes(1, bytes.data() + kTrims, kTrimCount);
+        return true;
     }
 };
 
@@ -77,6 +83,18 @@ struct GimbalAxis : ByteImage<8> {
     /// gainMilli is cut to 15 bits.
     void setGain(unsigned gainMilli, bool inverted);
 };
+
+/// The gimbal's report (28/4), shown and not kept. Big-endian, unlike the gimbal records.
+struct GimbalStatus {
+    static constexpr size_t kSize = 10;
+    int16_t panAngleDeciDeg = 0;
+    int16_t tiltAngleDeciDeg = 0;
+    int16_t panPosition = 0; ///< servo units, as the three positions
+    int16_t tiltPosition = 0;
+    int16_t rollPosition = 0;
+};
+/// The report from the payload bytes after the sub-type; nothing when they are fewer than ten.
+std::optional<GimbalStatus> decodeGimbalStatus(const link::PayloadReader& payload);
 
 /// Automatic take-off and landing, 12 bytes (type 43).
 struct AtolRecord : ByteImage<12> {

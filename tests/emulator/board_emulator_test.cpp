@@ -127,6 +127,47 @@ TEST_F(EmulatorTest, ConfigurationReadsReturnWhatWasWritten) {
     EXPECT_EQ(count(28), 5) << "controls, three axes and the status";
 }
 
+// The trims are the airframe's bytes 12 to 19 whichever message writes or reads them.
+TEST_F(EmulatorTest, TrimsAreTheAirframesOwn) {
+    send({0xCB, 0x03, 0x9B, 0x3C, 0x6F}); // 155/60
+    ASSERT_EQ(payloads[27].size(), 87u);
+    Bytes airframe = payloads[27];
+
+    send({0xCB, 0x0B, 0x1B, 0x45, 0xFF, 0xFE, 0xFD, 0xFC, 0x05, 0x06, 0x07, 0x08, 0x92}); // 27/69
+    send({0xCB, 0x03, 0x9B, 0x3C, 0x6F});
+    std::copy_n(Bytes{0xFF, 0xFE, 0xFD, 0xFC, 0x05, 0x06, 0x07, 0x08}.begin(), 8,
+                airframe.begin() + 13);
+    EXPECT_EQ(payloads[27], airframe) << "the rest of the airframe as it was";
+
+    airframe[13 + 2] = 0x33;
+    send(link::testing::frameOf(27, airframe)); // 27/60 with a new third trim
+    send({0xCB, 0x03, 0x9B, 0x45, 0x16});       // 155/69
+    EXPECT_EQ(payloads[27], (Bytes{69, 0xFF, 0xFE, 0x33, 0xFC, 0x05, 0x06, 0x07, 0x08}));
+}
+
+TEST_F(EmulatorTest, GimbalAndTakeOffRecordsAreKeptReservedBytesIncluded) {
+    send({0xCB, 0x02, 0xAB, 0x62}); // 171
+    Bytes atol = payloads[43];
+    ASSERT_EQ(atol.size(), 12u);
+    atol[1] = 10; // course 20 degrees
+    send(link::testing::frameOf(43, atol));
+    send({0xCB, 0x02, 0xAB, 0x62});
+    EXPECT_EQ(payloads[43], atol);
+
+    const Bytes roll = {13, 0x18, 0xFC, 0xE8, 0x03, 0x00, 0x00, 0xE8, 0x03}; // 28/13
+    send(link::testing::frameOf(28, roll));
+    answers.clear();
+    std::vector<Bytes> report;
+    dispatcher.setHandler(28, [&](const link::LinkFrame& f) {
+        report.emplace_back(f.payload, f.payload + f.payloadSize);
+    });
+    send({0xCB, 0x04, 0x1C, 0x0F, 0x37, 0xEB}); // 28/15/55
+    ASSERT_EQ(report.size(), 5u);
+    EXPECT_EQ(report[3], (Bytes{3, 0x18, 0xFC, 0xE8, 0x03, 0x00, 0x00, 0xE8, 0x03}));
+    EXPECT_EQ(report[4].size(), 11u) << "the status";
+    EXPECT_EQ(report[4][0], 4);
+}
+
 TEST_F(EmulatorTest, MissionLinesAreStoredAndAnsweredByIndex) {
     send({0xCB, 0x03, 0x9D, 0x00, 0x55}); // 157: line 0 of a fresh board
     ASSERT_EQ(payloads[29].size(), 15u);
