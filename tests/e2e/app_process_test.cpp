@@ -64,7 +64,7 @@ TEST_F(AppProcess, ASecondInstanceEndsAtOnceAndSigtermClosesCleanly) {
     ASSERT_TRUE(first->waitForFinished(10000));
     EXPECT_EQ(first->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first->exitCode(), 0);
-    EXPECT_EQ(query("SELECT count(*) FROM int_parms"), "19") << "the settings were saved";
+    EXPECT_EQ(query("SELECT count(*) FROM int_parms"), "20") << "the settings were saved";
 }
 
 TEST_F(AppProcess, KillingItLeavesTheSettingsFileIntact) {

@@ -111,7 +111,9 @@ int main(int argc, char** argv) {
     QTest::qWait(6000);
     recorder.BitBtn4->click();
     recorder.OpenLogFile(QString::fromStdString(recorder.flightRecorder().currentFile()));
-    QTest::qWaitFor([&recorder] { return !recorder.busy(); }, 5000);
+    if (!QTest::qWaitFor([&recorder] { return !recorder.busy(); }, 5000)) {
+        std::fprintf(stderr, "The recording could not be opened\n");
+    }
     recorder.BitBtn2->click();
     QTest::qWait(2500);
     recorder.grab().save(folder.filePath("recorder.png"));
