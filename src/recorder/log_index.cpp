@@ -48,7 +48,7 @@ private:
 std::optional<LogIndex> LogIndex::build(const LogSource& source,
                                         const std::atomic<bool>* cancelled) {
     LogIndex index;
-    HeaderWalk walk(source, 0, kReadPiece);
+    HeaderWalk walk(source, 0, std::min(kReadPiece, size_t(std::max<int64_t>(source.size(), 0))));
     while (index.m_count < kMostRecords) {
         const size_t size = walk.nextRecordSize();
         if (size == 0) {
