@@ -24,6 +24,10 @@ GroundStation::GroundStation() {
         .gpsReceived = [&missionControl] { missionControl.VehicleMoved(); },
         .finish = [&missionControl] { missionControl.FinishForShutdown(); },
     });
+    m_mainWindow.setRecorderHooks({
+        .show = [this] { m_recorderWindow.ShowRecorder(); },
+        .tick = [this] { m_recorderWindow.RecorderTick(); },
+    });
 }
 
 } // namespace crv::app

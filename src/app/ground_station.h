@@ -9,6 +9,7 @@
 #include "ui/config/tform3.h"
 #include "ui/main/tform1.h"
 #include "ui/mission/tform2.h"
+#include "ui/recorder/tform7.h"
 
 namespace crv::app {
 
@@ -23,6 +24,7 @@ public:
     ui::TForm1& mainWindow() { return m_mainWindow; }
     ui::TForm2& missionControlWindow() { return m_missionControlWindow; }
     ui::TForm3& configurationWindow() { return m_configurationWindow; }
+    ui::TForm7& recorderWindow() { return m_recorderWindow; }
     link::BoardLink& link() { return m_link; }
     /// The configuration records kept for the whole run, for the pages that edit them.
     config::ConfigRecordStore& configRecords() { return m_configRecords; }
@@ -39,6 +41,7 @@ private:
     ui::TForm2 m_missionControlWindow{
         m_link, m_database, m_tileCache, m_tileFetcher, m_mainWindow.vehicle(), &m_mainWindow};
     ui::TForm3 m_configurationWindow{m_link, &m_mainWindow};
+    ui::TForm7 m_recorderWindow{m_link, m_mainWindow.logFileNumber(), &m_mainWindow};
 };
 
 } // namespace crv::app

@@ -1,6 +1,7 @@
 // Pictures of the windows as a user sees them, connected to a board: the main window, every
 // page of the configuration window and the mission control window with a mission on the map of
-// the local tile server, flown by the emulator in AUTO, saved as PNG files. Run it under a display (Xvfb will do).
+// the local tile server, flown by the emulator in AUTO, and the recorder playing back what it
+// has just recorded, saved as PNG files. Run it under a display (Xvfb will do).
 //
 // usage: window_shots DEVICE FOLDER [SECONDS [MAP_SECONDS]]
 
@@ -101,6 +102,22 @@ int main(int argc, char** argv) {
     missionControl.CheckBox2->setChecked(true);
     QTest::qWait(mapSettleMs); // the version, then one tile every 900 ms
     missionControl.grab().save(folder.filePath("mission_control.png"));
+
+    // The recorder plays back a few seconds it has just recorded.
+    crv::ui::TForm7& recorder = station.recorderWindow();
+    recorder.flightRecorder().setFolder(folder.path().toStdString());
+    main.BitBtn1->click();
+    recorder.BitBtn7->click();
+    QTest::qWait(6000);
+    recorder.BitBtn4->click();
+    recorder.OpenLogFile(QString::fromStdString(recorder.flightRecorder().currentFile()));
+    if (!QTest::qWaitFor([&recorder] { return !recorder.busy(); }, 5000)) {
+        std::fprintf(stderr, "The recording could not be opened\n");
+    }
+    recorder.BitBtn2->click();
+    QTest::qWait(2500);
+    recorder.grab().save(folder.filePath("recorder.png"));
+    main.grab().save(folder.filePath("main_window_playback.png"));
     std::printf("Saved the pictures in %s\n", argv[2]);
     return 0;
 }

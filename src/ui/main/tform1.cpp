@@ -64,6 +64,11 @@ TForm1::TForm1(link::BoardLink& link, store::LocalDatabase& database, QWidget* p
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
     connect(ReconnectTimer, &QTimer::timeout, this, &TForm1::ReconnectTimerTimer);
     connect(ComboBox5, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox5Change);
+    connect(BitBtn1, &QPushButton::clicked, this, [this] {
+        if (m_recorder.show) {
+            m_recorder.show();
+        }
+    });
     connectCommands();
     registerHandlers();
     m_link.session().setLinkLostHandler([this](const std::string& reason) { LinkLost(reason); });
@@ -271,6 +276,9 @@ void TForm1::Timer1Timer() {
 void TForm1::Timer2Timer() {
     m_horizon.ComposeHorizon(m_horizonFrame);
     update(QRect(kHorizonAt, m_horizonFrame.size()));
+    if (m_recorder.tick) {
+        m_recorder.tick();
+    }
 }
 
 void TForm1::ShowArmedState() {

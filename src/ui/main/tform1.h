@@ -61,6 +61,15 @@ public:
     };
     void setMissionControlHooks(MissionControlHooks hooks) { m_missionControl = std::move(hooks); }
 
+    /// What the window asks of the flight data recorder window.
+    struct RecorderHooks {
+        std::function<void()> show; ///< "Recorder"
+        std::function<void()> tick; ///< the recorder tick, last step of Timer2
+    };
+    void setRecorderHooks(RecorderHooks hooks) { m_recorder = std::move(hooks); }
+    /// The recorder's next log file number, kept as the setting "Logfile_num".
+    int32_t& logFileNumber() { return m_nextLogFile; }
+
     /// A device to list, select and connect to once the window is first shown.
     void setStartupPort(const std::string& path) { m_startupPort = path; }
     const telemetry::VehicleState& vehicle() const { return m_vehicle; }
@@ -223,6 +232,7 @@ private:
     bool m_shown = false;
     std::function<void()> m_openConfiguration;
     MissionControlHooks m_missionControl;
+    RecorderHooks m_recorder;
     std::vector<uint8_t> m_handledTypes;
 };
 
