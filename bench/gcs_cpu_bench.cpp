@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
     QTemporaryDir folder;
     QFile::link(QString(CRV_BUILD_DIR) + "/img", folder.filePath("img"));
-    QDir().mkpath(folder.filePath("runtime"));
+    QDir().mkpath(folder.filePath("home"));
     seedTenPerSecond(folder.filePath("crv_data"));
 
     QProcess emulator;
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     QProcess station;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("XDG_RUNTIME_DIR", folder.filePath("runtime"));
+    environment.insert("HOME", folder.filePath("home")); // the lock lives there
     station.setProcessEnvironment(environment);
     station.setWorkingDirectory(folder.path());
     station.start(CRVGCS_PATH, {"--port", "./board"});

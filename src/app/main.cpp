@@ -14,7 +14,7 @@
 int main(int argc, char** argv) {
     // One ground station a user at a time: a second one ends at once, silently.
     const crv::platform::InstanceGuard guard("crvgcsexe");
-    if (!guard.held()) {
+    if (guard.state() == crv::platform::InstanceGuard::State::HeldByOther) {
         return 0;
     }
 
@@ -30,6 +30,13 @@ int main(int argc, char** argv) {
     options.addOption(port);
     options.process(app);
 
+    if (!guard.held()) {
+        QMessageBox::warning(nullptr, "crvgcs",
+                             QString::fromStdString("Cannot tell whether another ground station "
+                                                    "is running, as its lock cannot be used (" +
+                                                    guard.problem() + ")."));
+    }
+
     try {
         crv::app::GroundStation station;
         crv::ui::TForm1& mainWindow = station.mainWindow();
@@ -38,7 +45,10 @@ int main(int argc, char** argv) {
         }
         crv::app::closeOnQuitSignals(&mainWindow);
         mainWindow.show();
-        app.exec();
+        // A quit signal may have closed it already, during a message box of the first show.
+        if (mainWindow.isVisible()) {
+            app.exec();
+        }
     } catch (const std::exception& error) {
         QMessageBox::critical(nullptr, "crvgcs", error.what());
     }

@@ -1,5 +1,7 @@
 #include "app/quit_signals.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QSocketNotifier>
 #include <QWidget>
 
@@ -19,6 +21,21 @@ void onSignal(int) {
     (void)!::write(g_signalPipe[0], &byte, 1);
 }
 
+// A modal box runs an event loop of its own, in which the window's close would wait for the
+// box; the boxes go first, as if each had been dismissed.
+void closeModalBoxes() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible() || !window->isModal()) {
+            continue;
+        }
+        if (auto* dialog = qobject_cast<QDialog*>(window)) {
+            dialog->reject();
+        } else {
+            window->close();
+        }
+    }
+}
+
 } // namespace
 
 void closeOnQuitSignals(QWidget* window) {
@@ -29,7 +46,11 @@ void closeOnQuitSignals(QWidget* window) {
     QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
         char byte;
         (void)!::read(g_signalPipe[1], &byte, 1);
+        closeModalBoxes();
         window->close();
+        // Ends every event loop, the boxes' included, and any box that code after a dismissed
+        // one opens returns at once.
+        QCoreApplication::quit();
     });
     struct sigaction action {};
     action.sa_handler = onSignal;

@@ -2,6 +2,7 @@
 
 #include "common/status.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 
@@ -17,6 +18,8 @@ namespace crv::store {
 class LocalDatabase {
 public:
     static constexpr const char* kFileName = "crv_data";
+    /// How long a statement waits for a lock that another program holds on the file.
+    static constexpr std::chrono::milliseconds kBusyTimeout{2000};
 
     LocalDatabase() = default;
     ~LocalDatabase() { CloseLocalDatabase(); }
@@ -24,9 +27,13 @@ public:
     LocalDatabase& operator=(const LocalDatabase&) = delete;
 
     /// Opens (creating it if missing) the file and makes sure every table and index exists.
+    /// A file that can be read but not written (a read-only folder or medium) is opened
+    /// read-only; readOnly() then tells.
     Status OpenLocalDatabase(const std::string& path = kFileName);
     void CloseLocalDatabase();
     bool isOpen() const { return m_db != nullptr; }
+    /// True when the open file can only be read: every write fails.
+    bool readOnly() const;
 
     /// Runs SQL text without parameters, every statement of it. Values that come from outside
     /// never go into the text: callers bind them in prepared statements.
@@ -41,9 +48,22 @@ public:
     sqlite3* handle() const { return m_db; }
 
 private:
+    using Clock = std::chrono::steady_clock;
+
+    /// Opens path read-write, or read-only as a file that nothing changes while it is open.
+    Status open(const std::string& path, bool unchanging);
+    /// The result code of one read of the file: SQLITE_OK when it can be read.
+    int probe();
+    /// Runs every schema statement, also after one failed; the first failure.
+    Status createSchema();
+    static int waitForLock(void* self, int attempts);
+
     sqlite3* m_db = nullptr;
     std::optional<std::string> m_firstFailure;
     bool m_failureTaken = false;
+    // Lock waits; touched only inside a statement, under the connection's own mutex.
+    Clock::time_point m_waitStarted;
+    Clock::time_point m_noWaitUntil;
 };
 
 } // namespace crv::store

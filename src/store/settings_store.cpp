@@ -69,10 +69,18 @@ double leadingNumber(const std::string& text) {
 
 std::optional<std::string> SettingsStore::read(Table table, const std::string& name) {
     Statement select(m_database.handle(), selectText(static_cast<int>(table)));
-    if (select.get() == nullptr || !select.bindText(1, name)) {
+    const int result = select.get() != nullptr && select.bindText(1, name)
+                           ? sqlite3_step(select.get())
+                           : SQLITE_ERROR;
+    if (result != SQLITE_ROW && result != SQLITE_DONE) {
+        m_unread.insert(name);
+        m_database.noteFailure(Status::failure(m_database.isOpen()
+                                                   ? sqlite3_errmsg(m_database.handle())
+                                                   : "the database is not open"));
         return std::nullopt;
     }
-    if (sqlite3_step(select.get()) != SQLITE_ROW) {
+    m_unread.erase(name);
+    if (result == SQLITE_DONE) {
         return std::nullopt;
     }
     const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(select.get(), 0));
@@ -89,14 +97,18 @@ void SettingsStore::write(Table table, const std::string& name,
         insert.get() != nullptr && insert.bindText(1, name) && bindValue(insert.get());
     if (!bound || sqlite3_step(insert.get()) != SQLITE_DONE) {
         m_database.noteFailure(Status::failure(sqlite3_errmsg(m_database.handle())));
+        return;
     }
+    m_unread.erase(name);
 }
 
 int32_t SettingsStore::GetIntParam(const std::string& name, int32_t fallback) {
     if (auto stored = read(Table::Int, name)) {
         return leadingInteger(*stored);
     }
-    SetIntParam(name, fallback);
+    if (!readFailed(name)) {
+        SetIntParam(name, fallback);
+    }
     return fallback;
 }
 
@@ -104,7 +116,9 @@ float SettingsStore::GetFloatParam(const std::string& name, float fallback) {
     if (auto stored = read(Table::Float, name)) {
         return static_cast<float>(leadingNumber(*stored));
     }
-    SetFloatParam(name, fallback);
+    if (!readFailed(name)) {
+        SetFloatParam(name, fallback);
+    }
     return fallback;
 }
 
@@ -112,7 +126,9 @@ std::string SettingsStore::GetTextParam(const std::string& name, const std::stri
     if (auto stored = read(Table::Text, name)) {
         return *stored;
     }
-    SetTextParam(name, fallback);
+    if (!readFailed(name)) {
+        SetTextParam(name, fallback);
+    }
     return fallback;
 }
 

@@ -135,7 +135,11 @@ void TileCache::DeleteAllTiles() {
 
 void TileCache::CompactDatabase() {
     const BusyScope busy(*this);
-    m_database.ExecSql("VACUUM");
+    // The rebuilt file goes to the write-ahead log first; only the checkpoint hands it to the
+    // file itself, and truncating the log gives its space back as well.
+    if (m_database.ExecSql("VACUUM").ok()) {
+        m_database.ExecSql("PRAGMA wal_checkpoint(TRUNCATE)");
+    }
 }
 
 } // namespace crv::store

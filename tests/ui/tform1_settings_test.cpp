@@ -6,10 +6,12 @@
 #include "support/fake_serial_port.h"
 #include "support/modal_catcher.h"
 #include "support/sqlite_query.h"
+#include "support/unprivileged_scope.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -18,6 +20,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <fstream>
 #include <memory>
 
 namespace crv::ui {
@@ -131,6 +135,67 @@ TEST_F(SettingsTest, MissingHorizonPicturesAreShownAndTheSettingsLeftAlone) {
     }
     QDir::setCurrent(before);
     EXPECT_EQ(query("SELECT val FROM int_parms WHERE vname='IMUrate'"), "0");
+}
+
+
+TEST_F(SettingsTest, ASettingsFileLockedAtStartLosesNothing) {
+    {
+        auto run = start();
+        run->form.IMUrate->setCurrentIndex(4);
+        run->form.jrolltrim->setValue(120);
+        run->form.close();
+    }
+    // Another program keeps every other connection from reading the file.
+    sqlite3* other = nullptr;
+    sqlite3_open(path().c_str(), &other);
+    ASSERT_EQ(sqlite3_exec(other,
+                           "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; UPDATE int_parms SET "
+                           "val=val WHERE vname='IMUrate'; COMMIT",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    testing::ModalCatcher boxes;
+    const auto start = std::chrono::steady_clock::now();
+    auto run = this->start();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3 * store::LocalDatabase::kBusyTimeout);
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts[0].contains("settings will not be kept"))
+        << boxes.texts[0].toStdString();
+    EXPECT_EQ(run->form.IMUrate->currentText(), "5") << "the defaults show";
+
+    sqlite3_close(other); // the lock is gone before the window closes
+    run->form.close();
+    EXPECT_EQ(query("SELECT val FROM int_parms WHERE vname='IMUrate'"), "4");
+    EXPECT_EQ(query("SELECT val FROM int_parms WHERE vname='Roll trim'"), "120");
+}
+
+TEST_F(SettingsTest, AReadOnlyFolderShowsTheSettingsAndSaysOnceThatNothingIsSaved) {
+    {
+        auto run = start();
+        run->form.IMUrate->setCurrentIndex(4);
+        run->form.close();
+    }
+    const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                        QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(folder.path(), readOnly));
+    testing::ModalCatcher boxes;
+    {
+        testing::UnprivilegedScope user;
+        ASSERT_TRUE(user.holds());
+        if (!std::ifstream("img/AH_top.bmp")) {
+            QFile::setPermissions(folder.path(), readOnly | QFile::WriteOwner);
+            GTEST_SKIP() << "the build folder is closed to ordinary users";
+        }
+        auto run = start();
+        EXPECT_EQ(run->form.IMUrate->currentText(), "10");
+        ASSERT_EQ(boxes.texts.size(), 1);
+        EXPECT_TRUE(boxes.texts[0].contains("nothing will be saved"))
+            << boxes.texts[0].toStdString();
+        run->form.IMUrate->setCurrentIndex(0);
+        run->form.close();
+    }
+    EXPECT_EQ(boxes.texts.size(), 1) << "said once";
+    QFile::setPermissions(folder.path(), readOnly | QFile::WriteOwner);
+    EXPECT_EQ(query("SELECT val FROM int_parms WHERE vname='IMUrate'"), "4");
 }
 
 } // namespace

@@ -104,6 +104,11 @@ void TForm1::MainWindowShown() {
     }
     if (!images.ok()) {
         QMessageBox::critical(this, "crvgcs", text(images.message()));
+    } else if (m_database.readOnly()) {
+        QMessageBox::information(this, windowTitle(),
+                                 text("The settings file \"" + m_databasePath +
+                                      "\" can only be read: the settings and the map cache are "
+                                      "shown, but nothing will be saved."));
     } else if (const auto failure = m_database.takeFirstFailure()) {
         QMessageBox::warning(this, windowTitle(),
                              text("The settings file \"" + m_databasePath +

@@ -85,19 +85,25 @@ void TForm1::SaveSettings() {
     if (!m_settingsRestored) {
         return;
     }
+    const auto save = [this](const char* name, int32_t value) {
+        // A value whose read failed is unknown, not absent: it stays as the file has it.
+        if (!m_settings.readFailed(name)) {
+            m_settings.SetIntParam(name, value);
+        }
+    };
     for (const ListSetting& setting : kLists) {
-        m_settings.SetIntParam(setting.name, (this->*setting.list)->currentIndex());
+        save(setting.name, (this->*setting.list)->currentIndex());
     }
     for (const BoxSetting& setting : kReverses) {
-        m_settings.SetIntParam(setting.name, (this->*setting.box)->isChecked() ? 1 : 0);
+        save(setting.name, (this->*setting.box)->isChecked() ? 1 : 0);
     }
     for (const TrimSetting& setting : kTrims) {
-        m_settings.SetIntParam(setting.name, (this->*setting.slider)->value());
+        save(setting.name, (this->*setting.slider)->value());
     }
-    m_settings.SetIntParam("Link_reconnect", ReconnectBox->isChecked() ? 1 : 0);
-    m_settings.SetIntParam("Logfile_num", m_nextLogFile);
-    m_settings.SetIntParam("Editor width", m_editorWidth);
-    m_settings.SetIntParam("Editor height", m_editorHeight);
+    save("Link_reconnect", ReconnectBox->isChecked() ? 1 : 0);
+    save("Logfile_num", m_nextLogFile);
+    save("Editor width", m_editorWidth);
+    save("Editor height", m_editorHeight);
 }
 
 } // namespace crv::ui
