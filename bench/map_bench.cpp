@@ -1,5 +1,5 @@
 // The map: a full 3 × 3 redraw of the mission control window from a warm cache, every tile read,
-// decoded and composed again (target under 8 ms), and a tile lookup and read on a cache of
+// decoded and composed again, until the whole view shows (target under 8 ms), and a tile lookup and read on a cache of
 // 100 000 tiles (target under 100 µs per tile; the file size per tile is reported).
 
 #include "store/tile_cache.h"
@@ -21,6 +21,7 @@
 
 #include <filesystem>
 #include <random>
+#include <thread>
 
 namespace {
 
@@ -92,7 +93,12 @@ void BM_TileGridUpdate(benchmark::State& state) {
                             [](TileLayer, const TileKey&) {});
     size_t next = 0;
     for (auto _ : state) {
-        grid.update(tiles.centre(next++), kZoom);
+        const auto centre = tiles.centre(next++);
+        grid.update(centre, kZoom);
+        while (grid.decoding()) {
+            std::this_thread::yield();
+            grid.update(centre, kZoom);
+        }
     }
 }
 BENCHMARK(BM_TileGridUpdate)->Unit(benchmark::kMillisecond);
@@ -117,6 +123,10 @@ void BM_FullMapRedraw(benchmark::State& state) {
         vehicle.longitudeD = view.longitude;
         window.VehicleMoved();
         window.RedrawMap();
+        // The tiles are decoded on workers; each finished picture posts a redraw.
+        while (window.tileGrid().decoding()) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
     }
     state.counters["loaded slots"] = double(
         std::count_if(&window.tileGrid().slot(0), &window.tileGrid().slot(0) + 9,
