@@ -1,6 +1,6 @@
 #include "map/tile_grid.h"
 
-#include <thread>
+#include <algorithm>
 #include <utility>
 
 namespace crv::map {
@@ -10,12 +10,23 @@ namespace {
 using store::TileKey;
 using store::TileLayer;
 
+constexpr TileLayer kLayers[] = {TileLayer::Satellite, TileLayer::Overlay};
+
 constexpr size_t layerIndex(TileLayer layer) { return layer == TileLayer::Satellite ? 0 : 1; }
+
+void compose(TileSlot& slot) {
+    slot.composite = slot.satellite;
+    if (!slot.overlay.empty()) {
+        drawOver(slot.composite, slot.overlay);
+    }
+}
 
 } // namespace
 
-TileGrid::TileGrid(store::TileCache& cache, RgbaImage noData, Requester request)
-    : m_cache(cache), m_noData(fitToTile(noData, kTileSize)), m_request(std::move(request)) {}
+TileGrid::TileGrid(store::TileCache& cache, RgbaImage noData, Requester request,
+                   std::function<void()> decoded)
+    : m_cache(cache), m_noData(fitToTile(noData, kTileSize)), m_request(std::move(request)),
+      m_decoder(std::move(decoded)) {}
 
 void TileGrid::update(WorldPixel centre, int zoom) {
     const TileKey centreTile{WrapTileIndex(centre.x / kTileSize, zoom),
@@ -24,134 +35,93 @@ void TileGrid::update(WorldPixel centre, int zoom) {
         reloadAll();
         m_centreTile = centreTile;
     }
-    std::array<TileKey, kSlots> keys;
+    takeDecoded();
     for (int i = -1; i <= 1; ++i) {
         for (int j = -1; j <= 1; ++j) {
-            keys[slotIndex(i, j)] = {WrapTileIndex(int64_t{centreTile.x} + i, zoom),
-                                     WrapTileIndex(int64_t{centreTile.y} + j, zoom), zoom};
-        }
-    }
-    std::vector<TileLoad> loads = readTiles(keys);
-    decodeTiles(loads);
-    auto next = loads.begin();
-    auto decodedFor = [&](int index, TileLayer layer) {
-        std::optional<RgbaImage> picture;
-        if (next != loads.end() && next->slot == index && next->layer == layer) {
-            if (next->decoded) {
-                picture = std::move(next->picture);
+            const int index = slotIndex(i, j);
+            const TileKey key{WrapTileIndex(int64_t{centreTile.x} + i, zoom),
+                              WrapTileIndex(int64_t{centreTile.y} + j, zoom), zoom};
+            TileSlot& slot = m_slots[index];
+            if (slot.key != key) {
+                slot.state = {SlotState::Reload, SlotState::Reload};
+                slot.key = key;
             }
-            ++next;
-        }
-        return picture;
-    };
-    for (int index = 0; index < kSlots; ++index) {
-        TileSlot& slot = m_slots[index];
-        const bool satelliteChanged =
-            updateSatellite(slot, keys[index], decodedFor(index, TileLayer::Satellite));
-        updateOverlay(slot, keys[index], decodedFor(index, TileLayer::Overlay), satelliteChanged);
-    }
-}
-
-// The files of every layer to be read again, in slot order, satellite before overlay. A slot
-// whose key changed reads both layers.
-std::vector<TileGrid::TileLoad> TileGrid::readTiles(const std::array<TileKey, kSlots>& keys) {
-    std::vector<TileLoad> loads;
-    for (int index = 0; index < kSlots; ++index) {
-        TileSlot& slot = m_slots[index];
-        for (SlotState& state : slot.state) {
-            if (state == SlotState::Loaded && slot.key != keys[index]) {
-                state = SlotState::Reload;
-            }
-        }
-        for (const TileLayer layer : {TileLayer::Satellite, TileLayer::Overlay}) {
-            if (slot.state[layerIndex(layer)] != SlotState::Reload) {
-                continue;
-            }
-            slot.key = keys[index];
-            const int64_t row = m_cache.FindTile(layer, keys[index]);
-            auto file = row < 0 ? std::nullopt : m_cache.ReadTile(layer, row);
-            if (file) {
-                // The layer's old picture lends its memory to the new one.
-                RgbaImage& old = layer == TileLayer::Satellite ? slot.satellite : slot.overlay;
-                loads.push_back({index, layer, std::move(*file), std::move(old), false});
-                if (layer == TileLayer::Satellite) {
-                    slot.showsNoData = false; // its picture is lent away
+            for (const TileLayer layer : kLayers) {
+                if (slot.state[layerIndex(layer)] == SlotState::Reload) {
+                    readTile(index, layer, key);
+                }
+                if (slot.state[layerIndex(layer)] == SlotState::Missing) {
+                    m_request(layer, key);
                 }
             }
         }
     }
-    return loads;
+    for (int index = 0; index < kSlots; ++index) {
+        if (std::exchange(m_recompose[index], false)) {
+            compose(m_slots[index]);
+        }
+    }
 }
 
-// Decoding is most of a full redraw; the tiles are independent, so a second core takes half.
-void TileGrid::decodeTiles(std::vector<TileLoad>& loads) {
-    auto decodeEvery = [&loads](size_t first, size_t step) {
-        for (size_t k = first; k < loads.size(); k += step) {
-            TileLoad& load = loads[k];
-            load.decoded = load.layer == TileLayer::Satellite ? decodeJpeg(load.file, load.picture)
-                                                              : decodePng(load.file, load.picture);
-            if (load.decoded) {
-                load.picture = fitToTile(std::move(load.picture), kTileSize);
-            }
+bool TileGrid::decoding() const {
+    return std::any_of(m_slots.begin(), m_slots.end(), [](const TileSlot& slot) {
+        return std::find(slot.state.begin(), slot.state.end(), SlotState::Decoding) !=
+               slot.state.end();
+    });
+}
+
+// A picture counts only if its slot still waits for that very decode: a slot that moved on or
+// was marked for reload since then waits for a newer one.
+void TileGrid::takeDecoded() {
+    for (TileDecoder::Done& done : m_decoder.takeFinished()) {
+        TileSlot& slot = m_slots[done.slot];
+        const size_t layer = layerIndex(done.layer);
+        if (slot.state[layer] != SlotState::Decoding || slot.ticket[layer] != done.ticket) {
+            continue;
         }
-    };
-    if (loads.size() < 2 || std::thread::hardware_concurrency() < 2) {
-        decodeEvery(0, 1);
-        return;
+        if (!done.picture) {
+            slot.state[layer] = SlotState::Missing;
+            showMissing(done.slot, done.layer);
+            continue;
+        }
+        slot.state[layer] = SlotState::Loaded;
+        if (done.layer == TileLayer::Satellite) {
+            slot.satellite = std::move(*done.picture);
+            slot.showsNoData = false;
+        } else {
+            slot.overlay = std::move(*done.picture);
+        }
+        m_recompose[done.slot] = true;
     }
-    std::thread helper(decodeEvery, 1, 2);
-    decodeEvery(0, 2);
-    helper.join();
 }
 
 // A tile that is not cached, cannot be read or does not decode counts as missing: it shows
-// "No data" and is downloaded again, and the new download replaces the bad copy. True when the
-// satellite picture changed, so the composite must be made again.
-bool TileGrid::updateSatellite(TileSlot& slot, const TileKey& key,
-                               std::optional<RgbaImage> decoded) {
-    SlotState& state = slot.state[layerIndex(TileLayer::Satellite)];
-    if (state == SlotState::Reload) {
-        if (decoded) {
-            slot.satellite = std::move(*decoded);
-            slot.showsNoData = false;
-            state = SlotState::Loaded;
-            return true;
-        }
+// "No data" and is downloaded again, and the new download replaces the bad copy.
+void TileGrid::readTile(int index, TileLayer layer, const TileKey& key) {
+    TileSlot& slot = m_slots[index];
+    SlotState& state = slot.state[layerIndex(layer)];
+    const int64_t row = m_cache.FindTile(layer, key);
+    auto file = row < 0 ? std::nullopt : m_cache.ReadTile(layer, row);
+    if (!file) {
         state = SlotState::Missing;
+        showMissing(index, layer);
+        return;
     }
-    if (state == SlotState::Missing) {
-        const bool changed = !slot.showsNoData;
-        if (changed) {
-            slot.satellite = m_noData;
-            slot.showsNoData = true;
-        }
-        m_request(TileLayer::Satellite, key);
-        return changed;
-    }
-    return false;
+    const uint32_t ticket = ++slot.ticket[layerIndex(layer)];
+    if (m_decoder.submit({index, layer, ticket, std::move(*file)})) {
+        state = SlotState::Decoding;
+    } // else the queue is full: the tile is read again on the next update
 }
 
-// A loaded overlay is drawn again over a satellite picture that changed, so a satellite tile
-// that arrives after its overlay shows at once rather than at the next change of view.
-void TileGrid::updateOverlay(TileSlot& slot, const TileKey& key, std::optional<RgbaImage> decoded,
-                             bool satelliteChanged) {
-    SlotState& state = slot.state[layerIndex(TileLayer::Overlay)];
-    if (state == SlotState::Reload) {
-        state = decoded ? SlotState::Loaded : SlotState::Missing;
-        slot.overlay = decoded ? std::move(*decoded) : RgbaImage{};
-        compose(slot);
-    } else if (satelliteChanged) {
-        compose(slot);
-    }
-    if (state == SlotState::Missing) {
-        m_request(TileLayer::Overlay, key);
-    }
-}
-
-void TileGrid::compose(TileSlot& slot) {
-    slot.composite = slot.satellite;
-    if (!slot.overlay.empty()) {
-        drawOver(slot.composite, slot.overlay);
+void TileGrid::showMissing(int index, TileLayer layer) {
+    TileSlot& slot = m_slots[index];
+    if (layer == TileLayer::Overlay) {
+        slot.overlay = RgbaImage{};
+        m_recompose[index] = true;
+    } else if (!slot.showsNoData) {
+        slot.satellite = m_noData;
+        slot.showsNoData = true;
+        m_recompose[index] = true;
     }
 }
 

@@ -31,11 +31,25 @@ struct JpegErrors {
     std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->escape, 1);
 }
 
+bool tooLarge(uint32_t width, uint32_t height) {
+    return width == 0 || height == 0 || width > uint32_t{kMaxDecodedSide} ||
+           height > uint32_t{kMaxDecodedSide} || int64_t{width} * height > kMaxDecodedPixels;
+}
+
+// libjpeg calls this between pieces of work, also while it reads the scans of a progressive file.
+void limitScans(j_common_ptr info) {
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxJpegScans) {
+        leaveDecode(info);
+    }
+}
+
 void keepQuiet(j_common_ptr) {}
 
 bool readJpeg(std::span<const uint8_t> file, RgbaImage& image) {
     jpeg_decompress_struct info{};
     JpegErrors errors{};
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = limitScans;
     info.err = jpeg_std_error(&errors.manager);
     errors.manager.error_exit = leaveDecode;
     errors.manager.output_message = keepQuiet;
@@ -44,10 +58,10 @@ bool readJpeg(std::span<const uint8_t> file, RgbaImage& image) {
         return false;
     }
     jpeg_create_decompress(&info);
+    info.progress = &progress;
     jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
-    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK || info.image_width == 0 ||
-        info.image_height == 0 || info.image_width > kMaxDecodedSide ||
-        info.image_height > kMaxDecodedSide) {
+    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK ||
+        tooLarge(info.image_width, info.image_height)) {
         jpeg_destroy_decompress(&info);
         return false;
     }
@@ -83,8 +97,7 @@ bool decodePng(std::span<const uint8_t> file, RgbaImage& into) {
     if (png_image_begin_read_from_memory(&info, file.data(), file.size()) == 0) {
         return false;
     }
-    if (info.width == 0 || info.height == 0 || info.width > kMaxDecodedSide ||
-        info.height > kMaxDecodedSide) {
+    if (tooLarge(info.width, info.height)) {
         png_image_free(&info);
         return false;
     }

@@ -19,12 +19,19 @@ struct RgbaImage {
     uint32_t at(int x, int y) const { return pixels[size_t(y) * width + x]; }
 };
 
-/// Pictures larger than this on a side are refused before any pixel memory is taken.
+/// Pictures larger than this on a side, or with more pixels than this in all, are refused before
+/// any pixel memory is taken.
 inline constexpr int kMaxDecodedSide = 2048;
+inline constexpr int64_t kMaxDecodedPixels = int64_t{1} << 20;
+/// A progressive JPEG of more scans is refused as soon as it gets there: every scan passes over
+/// the whole picture, so scans, not bytes, decide how long a decode takes. Real files have ten
+/// or so.
+inline constexpr int kMaxJpegScans = 100;
 
 // The decoders write into a picture whose memory is reused, as the map decodes many tiles of one
-// size. False when the file is damaged, of the other kind or too large; the picture then holds
-// nothing of use.
+// size. False when the file is damaged, of the other kind, too large or of too many scans; the
+// picture then holds nothing of use. Each decode is bounded in time and memory by the limits
+// above, so any thread may run one.
 
 /// A JPEG file decoded.
 bool decodeJpeg(std::span<const uint8_t> file, RgbaImage& into);

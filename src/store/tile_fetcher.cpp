@@ -56,6 +56,11 @@ std::optional<std::vector<uint8_t>> download(const std::string& url, const std::
     transfer.limit = limits.maxBytes;
     transfer.cancelled = &cancelled;
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    // A bare host is http, never guessed from its name (an "ftp." host), and nothing but http
+    // and https is ever opened: a "file:" address could name a pipe that blocks for ever.
+    curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "http");
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_HEADER, 0L);
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
@@ -130,7 +135,18 @@ TileFetcher::~TileFetcher() {
 
 void TileFetcher::setServers(TileServers servers) {
     const std::lock_guard lock(m_serversLock);
+    if (servers == m_nextServers.value_or(m_servers)) {
+        return;
+    }
     m_nextServers = std::move(servers);
+    ++m_serversChanges;
+    m_versionKnown = false;
+    m_retries.forget(); // what failed on the old servers may work on the new ones
+}
+
+void TileFetcher::paceTick() {
+    ++m_paceTicks;
+    m_retries.tick();
 }
 
 void TileFetcher::cancel() { m_cancelled = true; }
@@ -145,7 +161,11 @@ std::string TileFetcher::SatVersion() const {
 }
 
 bool TileFetcher::RequestTile(TileLayer layer, const TileKey& key) {
-    if (FetchJob() != Idle || m_paceTicks <= 2 || !SatVersionKnown()) {
+    if (FetchJob() != Idle) {
+        return false;
+    }
+    noteTileOutcome();
+    if (!m_retries.mayFetch(layer, key) || m_paceTicks <= 2 || !SatVersionKnown()) {
         return false;
     }
     m_paceTicks = 0;
@@ -154,8 +174,29 @@ bool TileFetcher::RequestTile(TileLayer layer, const TileKey& key) {
         return false;
     }
     takeNewServers();
+    m_tileLayer = layer;
+    m_tileJobServers = m_serversChanges;
     return start(layer == TileLayer::Satellite ? SatelliteTile : OverlayTile,
                  tileUrl(layer, key, m_servers, SatVersion()));
+}
+
+// The worker of the last tile job has ended (the fetcher is idle): its tile, still m_key, is
+// entered into the retries once, unless the servers changed since.
+void TileFetcher::noteTileOutcome() {
+    const auto outcome = m_tileOutcome.exchange(NoOutcome);
+    if (m_tileJobServers != m_serversChanges) {
+        return;
+    }
+    switch (outcome) {
+    case Stored:
+        m_retries.stored(m_tileLayer, m_key);
+        break;
+    case NotStored:
+        m_retries.failed(m_tileLayer, m_key);
+        break;
+    default:
+        break;
+    }
 }
 
 bool TileFetcher::FetchMapVersion() {
@@ -174,6 +215,7 @@ void TileFetcher::takeNewServers() {
         m_servers = std::move(*m_nextServers);
         m_nextServers.reset();
     }
+    m_jobServers = m_serversChanges;
 }
 
 bool TileFetcher::FetchFile(const std::string& url, const std::string& path) {
@@ -207,6 +249,9 @@ void TileFetcher::run() {
     const auto job = static_cast<Job>(m_job.load());
     auto reply = download(m_url, m_servers.mainPage, m_limits, m_cancelled);
     if (!reply) {
+        if (job == SatelliteTile || job == OverlayTile) {
+            m_tileOutcome = NotStored;
+        }
         m_result = Failed;
         m_job = Idle;
         return;
@@ -238,15 +283,18 @@ void TileFetcher::run() {
 // What is not a tile of the layer (an error page, a short reply, the other format) is dropped;
 // the tile stays missing and is asked for again.
 void TileFetcher::finishTile(TileLayer layer, std::vector<uint8_t>& reply) {
-    if (looksLikeTile(layer, reply) && m_cache.StoreTile(layer, m_key, reply).ok() &&
-        m_tileStored) {
+    const bool stored = looksLikeTile(layer, reply) && m_cache.StoreTile(layer, m_key, reply).ok();
+    m_tileOutcome = stored ? Stored : NotStored;
+    if (stored && m_tileStored) {
         m_tileStored(layer, m_key);
     }
 }
 
 void TileFetcher::finishVersion(const std::vector<uint8_t>& reply) {
     const std::string page(reply.begin(), reply.end());
-    if (const auto version = findSatelliteVersion(page, m_servers.versionDomain)) {
+    const auto version = findSatelliteVersion(page, m_servers.versionDomain);
+    const std::lock_guard serversLock(m_serversLock);
+    if (version && m_jobServers == m_serversChanges) { // else it is the old servers' version
         {
             const std::lock_guard lock(m_versionLock);
             m_version = *version;

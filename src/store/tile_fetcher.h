@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/tile_cache.h"
+#include "store/tile_retries.h"
 
 #include <atomic>
 #include <cstdint>
@@ -20,9 +21,12 @@ struct TileServers {
     std::string overlayHost = "127.0.0.1:8765";
     std::string mainPage = "127.0.0.1:8765";       ///< also sent as the referer
     std::string versionDomain = "sat.tiles.local"; ///< the version marker is this plus "/kh?v="
+    bool operator==(const TileServers&) const = default;
 };
 
-/// Bounds on every transfer, so a stalled or endless server can hold nothing up for long.
+/// Bounds on every transfer, so a stalled or endless server can hold nothing up for long. Only
+/// http and https are spoken, redirections included, so no address reaches a local file, a pipe
+/// or a device.
 struct TransferLimits {
     long connectTimeoutS = 10;
     long totalTimeoutS = 60;
@@ -56,7 +60,9 @@ public:
 
     /// Called after a tile was stored, on the worker thread: the map marks its slots.
     void setTileStoredHandler(std::function<void(TileLayer, const TileKey&)> handler);
-    /// Servers for the jobs started from now on; a running job keeps its own.
+    /// Servers for the jobs started from now on; a running job keeps its own. Other servers than
+    /// before make the satellite version unknown, so that the new servers' version is fetched,
+    /// and let the tiles that failed be fetched again at once.
     void setServers(TileServers servers);
     /// Ends a running transfer within about a second, as failed, and starts no more jobs:
     /// for shutdown, so a slow server cannot hold the program open.
@@ -64,11 +70,14 @@ public:
     /// The "Load map" box: without it no tile is downloaded.
     void setLoadMap(bool load) { m_loadMap = load; }
     /// One tick of the map timer: a tile request needs more than two since the last.
-    void paceTick() { ++m_paceTicks; }
+    void paceTick();
 
     /// Starts the download of a missing tile if the fetcher is idle, paced and knows the
-    /// version; true when a download started.
+    /// version; true when a download started. A tile that failed waits its turn (TileRetries)
+    /// and leaves the pace to the next one asked for.
     bool RequestTile(TileLayer layer, const TileKey& key);
+    /// Tiles were deleted from the cache: those that failed may be downloaded again at once.
+    void forgetFailures() { m_retries.forget(); }
     /// Starts the version job if the fetcher is idle; true when it started.
     bool FetchMapVersion();
     /// Starts downloading url into the file at path if idle; true when it started.
@@ -83,8 +92,11 @@ public:
     void waitIdle();
 
 private:
+    enum TileOutcome : uint8_t { NoOutcome = 0, Stored = 1, NotStored = 2 };
+
     bool start(Job job, std::string url);
     void takeNewServers();
+    void noteTileOutcome();
     void run();
     void finishTile(TileLayer layer, std::vector<uint8_t>& reply);
     void finishVersion(const std::vector<uint8_t>& reply);
@@ -93,6 +105,8 @@ private:
     TileServers m_servers; // changed only while no worker runs
     std::mutex m_serversLock;
     std::optional<TileServers> m_nextServers;
+    unsigned m_serversChanges = 0; // written by the user-interface thread under m_serversLock
+    unsigned m_jobServers = 0;     // m_serversChanges when the running job started
     const TransferLimits m_limits;
     std::function<void(TileLayer, const TileKey&)> m_tileStored;
 
@@ -101,7 +115,11 @@ private:
     std::atomic<bool> m_versionKnown{false};
     std::atomic<bool> m_loadMap{false};
     std::atomic<bool> m_cancelled{false};
+    std::atomic<uint8_t> m_tileOutcome{NoOutcome}; // of the last tile job, set by its worker
     int m_paceTicks = 0;
+    TileRetries m_retries;
+    TileLayer m_tileLayer = TileLayer::Satellite; // of the last tile job
+    unsigned m_tileJobServers = 0;                // m_serversChanges when it started
 
     // Written by the user-interface thread before a worker starts, read by that worker.
     std::string m_url;

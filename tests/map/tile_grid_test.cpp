@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include <string>
 #include <vector>
 
@@ -35,6 +39,15 @@ protected:
         std::fill_n(overlay.pixels.begin(), 256, kRoad);
         ASSERT_TRUE(cache.StoreTile(TileLayer::Overlay, key, tiles::encodePng(overlay)).ok());
     }
+    /// Updates until no slot waits for a decode, as the map's redraws do.
+    void show(WorldPixel centre) {
+        grid.update(centre, kZoom);
+        for (int round = 0; grid.decoding() && round < 3000; ++round) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            grid.update(centre, kZoom);
+        }
+        ASSERT_FALSE(grid.decoding());
+    }
     static WorldPixel centreOfTile(int x, int y) { return {x * 256 + 128, y * 256 + 128}; }
     static uint8_t shadeOf(const RgbaImage& picture, int x, int y) { return picture.at(x, y) & 0xFF; }
     std::string stateText() const {
@@ -58,8 +71,10 @@ protected:
     store::LocalDatabase database;
     store::TileCache cache{database};
     std::vector<Request> requests;
+    std::atomic<int> decodedCalls{0};
     TileGrid grid{cache, RgbaImage(256, 256, kNoData),
-                  [this](TileLayer layer, const TileKey& key) { requests.push_back({layer, key}); }};
+                  [this](TileLayer layer, const TileKey& key) { requests.push_back({layer, key}); },
+                  [this] { ++decodedCalls; }};
 };
 
 TEST_F(TileGridTest, LoadsWhatIsCachedAndAsksForTheRestInSlotOrder) {
@@ -70,7 +85,7 @@ TEST_F(TileGridTest, LoadsWhatIsCachedAndAsksForTheRestInSlotOrder) {
         storeOverlay({4, y, kZoom});
     }
     storeSatellite({5, 6, kZoom}, 200);
-    grid.update(centreOfTile(5, 6), kZoom);
+    show(centreOfTile(5, 6));
 
     EXPECT_EQ(stateText(), "00 00 00 22 02 22 22 22 22");
     const TileSlot& leftTop = grid.slot(TileGrid::slotIndex(-1, -1));
@@ -88,21 +103,51 @@ TEST_F(TileGridTest, LoadsWhatIsCachedAndAsksForTheRestInSlotOrder) {
     EXPECT_EQ(requests[2], (Request{TileLayer::Overlay, {5, 6, kZoom}}));
 }
 
+// A decode can take long (a large or hostile file); the redraw that read the file goes on with
+// what the slot showed and a later one takes the picture.
+TEST_F(TileGridTest, CachedTilesAreDecodedOffTheUpdatingThread) {
+    storeSatellite({5, 6, kZoom}, 70);
+    storeOverlay({5, 6, kZoom});
+    grid.update(centreOfTile(5, 6), kZoom);
+    EXPECT_EQ(grid.slot(4).state[0], SlotState::Decoding);
+    EXPECT_EQ(grid.slot(4).state[1], SlotState::Decoding);
+    EXPECT_TRUE(grid.decoding());
+    EXPECT_EQ(grid.slot(3).state[0], SlotState::Missing) << "what is not cached is missing at once";
+
+    show(centreOfTile(5, 6));
+    EXPECT_EQ(stateText(), "22 22 22 22 00 22 22 22 22");
+    EXPECT_NEAR(shadeOf(grid.slot(4).composite, 100, 100), 70, 2);
+    EXPECT_EQ(grid.slot(4).composite.at(100, 0), kRoad);
+    EXPECT_GE(decodedCalls.load(), 1) << "finished pictures are announced";
+}
+
+TEST_F(TileGridTest, APictureDecodedForAnOlderReadIsNotShown) {
+    storeSatellite({5, 6, kZoom}, 30);
+    grid.update(centreOfTile(5, 6), kZoom); // decoding the shade 30
+    storeSatellite({5, 6, kZoom}, 160);
+    grid.markForReload(TileLayer::Satellite, {5, 6, kZoom});
+    show(centreOfTile(5, 6));
+    EXPECT_NEAR(shadeOf(grid.slot(4).composite, 100, 100), 160, 2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    grid.update(centreOfTile(5, 6), kZoom);
+    EXPECT_NEAR(shadeOf(grid.slot(4).composite, 100, 100), 160, 2) << "and stays";
+}
+
 TEST_F(TileGridTest, LoadedSlotsAreNotReadAgainWhileTheCentreTileStays) {
     storeSatellite({5, 6, kZoom}, 90);
-    grid.update(centreOfTile(5, 6), kZoom);
+    show(centreOfTile(5, 6));
     cache.DeleteAllTiles();
-    grid.update({5 * 256 + 3, 6 * 256 + 250}, kZoom); // moved, but within the same tile
+    show({5 * 256 + 3, 6 * 256 + 250}); // moved, but within the same tile
     EXPECT_NEAR(shadeOf(grid.slot(4).composite, 0, 0), 90, 2) << "drawn from the kept picture";
 
-    grid.update(centreOfTile(6, 6), kZoom);
+    show(centreOfTile(6, 6));
     EXPECT_EQ(grid.slot(TileGrid::slotIndex(-1, 0)).composite.at(0, 0), kNoData)
         << "a new centre tile reads every slot again";
 }
 
 TEST_F(TileGridTest, AStoredTileShowsAfterItsSlotIsMarked) {
     storeOverlay({5, 6, kZoom});
-    grid.update(centreOfTile(5, 6), kZoom);
+    show(centreOfTile(5, 6));
     const TileSlot& centre = grid.slot(4);
     EXPECT_EQ(centre.composite.at(0, 100), kNoData);
     EXPECT_EQ(centre.composite.at(0, 0), kRoad);
@@ -110,7 +155,7 @@ TEST_F(TileGridTest, AStoredTileShowsAfterItsSlotIsMarked) {
     storeSatellite({5, 6, kZoom}, 120);
     grid.markForReload(TileLayer::Satellite, {5, 6, kZoom});
     grid.markForReload(TileLayer::Satellite, {9, 9, kZoom}); // no slot shows it
-    grid.update(centreOfTile(5, 6), kZoom);
+    show(centreOfTile(5, 6));
     EXPECT_NEAR(shadeOf(centre.composite, 0, 100), 120, 2);
     EXPECT_EQ(centre.composite.at(0, 0), kRoad)
         << "a satellite tile arriving after its overlay keeps the overlay on top";
@@ -119,7 +164,7 @@ TEST_F(TileGridTest, AStoredTileShowsAfterItsSlotIsMarked) {
 TEST_F(TileGridTest, ADamagedCachedTileCountsAsMissingAndIsAskedForAgain) {
     ASSERT_TRUE(cache.StoreTile(TileLayer::Satellite, {5, 6, kZoom},
                                 std::vector<uint8_t>(400, 0xFF)).ok());
-    grid.update(centreOfTile(5, 6), kZoom);
+    show(centreOfTile(5, 6));
     EXPECT_EQ(grid.slot(4).state[0], SlotState::Missing);
     EXPECT_EQ(grid.slot(4).composite.at(50, 50), kNoData);
     EXPECT_NE(std::find(requests.begin(), requests.end(),
@@ -129,7 +174,7 @@ TEST_F(TileGridTest, ADamagedCachedTileCountsAsMissingAndIsAskedForAgain) {
 
 TEST_F(TileGridTest, NeighboursWrapAroundTheWorld) {
     const int last = (1 << kZoom) - 1;
-    grid.update(centreOfTile(last, 0), kZoom);
+    show(centreOfTile(last, 0));
     EXPECT_EQ(grid.slot(TileGrid::slotIndex(1, 0)).key, (TileKey{0, 0, kZoom}))
         << "east of the last column lies column 0";
     EXPECT_EQ(grid.slot(TileGrid::slotIndex(0, -1)).key, (TileKey{last, last, kZoom}))
@@ -138,10 +183,10 @@ TEST_F(TileGridTest, NeighboursWrapAroundTheWorld) {
 
 TEST_F(TileGridTest, ReloadAllShowsDeletedTilesAsMissing) {
     storeSatellite({5, 6, kZoom}, 60);
-    grid.update(centreOfTile(5, 6), kZoom);
+    show(centreOfTile(5, 6));
     cache.DeleteZoomLevel(kZoom);
     grid.reloadAll();
-    grid.update(centreOfTile(5, 6), kZoom);
+    show(centreOfTile(5, 6));
     EXPECT_EQ(stateText(), "22 22 22 22 22 22 22 22 22");
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 
 namespace crv::map {
@@ -104,6 +105,30 @@ TEST(TileImageTest, RefusesPicturesTooLargeToBeTiles) {
     EXPECT_FALSE(pngOf(tiles::encodePng(RgbaImage(kMaxDecodedSide + 1, 1, 0))));
     EXPECT_FALSE(jpegOf(tiles::encodeJpeg(RgbaImage(1, kMaxDecodedSide + 1, 0xFF000000))));
     EXPECT_TRUE(pngOf(tiles::encodePng(RgbaImage(kMaxDecodedSide, 1, 0))));
+
+    // Within the sides, the pixels in all are bounded too.
+    EXPECT_TRUE(jpegOf(tiles::encodeJpeg(RgbaImage(1024, 1024, 0xFF000000))));
+    EXPECT_FALSE(jpegOf(tiles::encodeJpeg(RgbaImage(1025, 1024, 0xFF000000))));
+    EXPECT_TRUE(pngOf(tiles::encodePng(RgbaImage(kMaxDecodedSide, 512, 0))));
+    EXPECT_FALSE(pngOf(tiles::encodePng(RgbaImage(kMaxDecodedSide, 513, 0))));
+}
+
+// Every scan of a progressive file is a pass over the whole picture: a few hundred kilobytes of
+// scans took seconds to decode. Past the scan limit the file counts as undecodable, at once.
+TEST(TileImageTest, RefusesProgressiveJpegFilesOfTooManyScans) {
+    const RgbaImage flat(1024, 1024, 0xFF507040);
+    const auto fine = jpegOf(tiles::encodeManyScanJpeg(flat, 10));
+    ASSERT_TRUE(fine) << "an ordinary progressive file";
+    EXPECT_TRUE(near(fine->at(700, 300), 0xFF507040, 6)) << std::hex << fine->at(700, 300);
+    EXPECT_TRUE(jpegOf(tiles::encodeManyScanJpeg(flat, kMaxJpegScans)));
+
+    const auto slow = tiles::encodeManyScanJpeg(flat, 20000);
+    EXPECT_LT(slow.size(), 300000u);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(jpegOf(slow));
+    EXPECT_FALSE(jpegOf(tiles::encodeManyScanJpeg(flat, kMaxJpegScans + 1)));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1))
+        << "refused long before the last scan";
 }
 
 TEST(TileImageTest, FitsPicturesOfOtherSizesIntoATile) {

@@ -5,6 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -45,6 +52,35 @@ TEST(TileUrlTest, SatelliteVersionFromTheServicePage) {
     EXPECT_EQ(findSatelliteVersion("sat.x/kh?v=", "sat.x"), "0");
 }
 
+/// A port on 127.0.0.1 that listens but never answers: it tells whether anyone connected.
+class Listener {
+public:
+    Listener() {
+        m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        ::bind(m_socket, reinterpret_cast<sockaddr*>(&address), size);
+        ::listen(m_socket, 4);
+        ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &size);
+        m_port = ntohs(address.sin_port);
+    }
+    ~Listener() { ::close(m_socket); }
+    Listener(const Listener&) = delete;
+    Listener& operator=(const Listener&) = delete;
+
+    int port() const { return m_port; }
+    bool connected() const {
+        pollfd waiting{m_socket, POLLIN, 0};
+        return ::poll(&waiting, 1, 300) > 0;
+    }
+
+private:
+    int m_socket = -1;
+    int m_port = 0;
+};
+
 /// A fetcher against the project's tile server, with a cache on a real file.
 class TileFetcherTest : public ::testing::Test {
 protected:
@@ -79,6 +115,14 @@ protected:
             fetcher.paceTick();
         }
         return fetcher.RequestTile(layer, key) && waitIdle(fetcher);
+    }
+
+    /// Runs the version job against a main page; true when it ended within a few seconds.
+    static bool fetchVersionFrom(TileFetcher& fetcher, const std::string& mainPage) {
+        TileServers servers;
+        servers.mainPage = mainPage;
+        fetcher.setServers(servers);
+        return fetcher.FetchMapVersion() && waitIdle(fetcher);
     }
 
     testing::LocalTileServer server{CRV_TILE_SERVER_SCRIPT};
@@ -197,6 +241,88 @@ TEST_F(TileFetcherTest, NewServersServeTheNextJob) {
     fetcher.setServers(serversAt());
     ASSERT_TRUE(fetchTile(fetcher, TileLayer::Overlay, {3, 3, 3}));
     EXPECT_GE(cache.FindTile(TileLayer::Overlay, {3, 3, 3}), 0);
+}
+
+TEST_F(TileFetcherTest, NewServersForgetTheSatelliteVersion) {
+    TileFetcher fetcher(cache, serversAt());
+    ASSERT_TRUE(fetcher.FetchMapVersion());
+    ASSERT_TRUE(waitIdle(fetcher));
+    ASSERT_EQ(fetcher.SatVersion(), "151");
+    fetcher.setServers(serversAt());
+    EXPECT_TRUE(fetcher.SatVersionKnown()) << "the same servers again change nothing";
+
+    TileServers other = serversAt();
+    other.mainPage = server.host("/v152");
+    fetcher.setServers(other);
+    EXPECT_FALSE(fetcher.SatVersionKnown()) << "no tile goes out with the old version";
+    ASSERT_TRUE(fetcher.FetchMapVersion());
+    ASSERT_TRUE(waitIdle(fetcher));
+    EXPECT_TRUE(fetcher.SatVersionKnown());
+    EXPECT_EQ(fetcher.SatVersion(), "152");
+}
+
+// A tile that failed, or came but does not decode (the map asks for it again), goes to the back:
+// the next missing tile gets the download, and the failed one is tried again later.
+TEST_F(TileFetcherTest, AFailedTileLeavesItsTurnToTheNextMissingTile) {
+    int zoom = 5;
+    for (const char* fault : {"/lost", "/broken", "/404"}) {
+        const TileKey bad{3, 3, zoom}, good{4, 3, zoom}; // the one-tile faults hit x, y of 3
+        ++zoom;
+        TileFetcher fetcher(cache, serversAt(fault));
+        ASSERT_TRUE(fetchTile(fetcher, TileLayer::Satellite, bad)) << fault;
+        for (int tick = 0; tick < 3; ++tick) {
+            fetcher.paceTick();
+        }
+        EXPECT_FALSE(fetcher.RequestTile(TileLayer::Satellite, bad)) << fault;
+        ASSERT_TRUE(fetcher.RequestTile(TileLayer::Satellite, good)) << fault << ": same ticks";
+        ASSERT_TRUE(waitIdle(fetcher));
+        if (std::string(fault) != "/404") {
+            EXPECT_GE(cache.FindTile(TileLayer::Satellite, good), 0) << fault;
+        }
+        for (int64_t tick = 0; tick < TileRetries::kFirstDelayTicks; ++tick) {
+            fetcher.paceTick();
+        }
+        EXPECT_TRUE(fetcher.RequestTile(TileLayer::Satellite, bad)) << fault << ": tried again";
+        ASSERT_TRUE(waitIdle(fetcher));
+    }
+}
+
+// Transfers speak http and https only, redirections included: no address opens a local file, a
+// pipe (which would block the worker past every time-out) or another protocol.
+TEST_F(TileFetcherTest, TransfersSpeakOnlyHttpAndHttps) {
+    const std::string page = folder.file("page.html");
+    std::ofstream(page) << "<script src=\"http://sat.tiles.local/kh?v=999\"></script>";
+    {
+        TileFetcher fetcher(cache, serversAt());
+        ASSERT_TRUE(fetchVersionFrom(fetcher, "file://" + page));
+        EXPECT_EQ(fetcher.FetchResult(), TileFetcher::Failed);
+        EXPECT_FALSE(fetcher.SatVersionKnown()) << "a local file was read";
+        ASSERT_TRUE(fetcher.FetchFile("file://" + page, folder.file("out")));
+        ASSERT_TRUE(waitIdle(fetcher));
+        EXPECT_EQ(fetcher.FetchResult(), TileFetcher::Failed);
+    }
+    {
+        const std::string pipe = folder.file("pipe");
+        ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+        TileFetcher fetcher(cache, serversAt());
+        const bool ended = fetchVersionFrom(fetcher, "file://" + pipe);
+        if (!ended) { // let the blocked worker go, so that the test itself ends
+            ::close(::open(pipe.c_str(), O_WRONLY | O_NONBLOCK));
+        }
+        EXPECT_TRUE(ended) << "opening a pipe blocked the worker";
+        EXPECT_EQ(fetcher.FetchResult(), TileFetcher::Failed);
+    }
+    const Listener ftp;
+    const std::string ftpAddress = "ftp://127.0.0.1:" + std::to_string(ftp.port()) + "/x";
+    for (const std::string& mainPage : {ftpAddress, server.host("/goto/" + ftpAddress)}) {
+        TileFetcher fetcher(cache, serversAt());
+        ASSERT_TRUE(fetchVersionFrom(fetcher, mainPage)) << mainPage;
+        EXPECT_EQ(fetcher.FetchResult(), TileFetcher::Failed) << mainPage;
+        EXPECT_FALSE(ftp.connected()) << mainPage;
+    }
+    TileFetcher fetcher(cache, serversAt());
+    ASSERT_TRUE(fetchVersionFrom(fetcher, server.host("/goto/http://" + server.host())));
+    EXPECT_TRUE(fetcher.SatVersionKnown()) << "redirections to http still work";
 }
 
 TEST_F(TileFetcherTest, FileJobSavesTheDownload) {

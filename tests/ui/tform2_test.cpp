@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QTimer>
@@ -371,6 +372,12 @@ TEST_F(TForm2Test, RedrawShowsCachedTilesAroundTheCentre) {
     form.TrackBar1->setValue(kZoom);
     form.MainWindowShown(map::PixelToLatLon(5 * 256 + 128, 6 * 256 + 128, kZoom));
     form.RedrawMap();
+    // Tiles are decoded on workers; a finished picture posts the redraw that shows it.
+    QElapsedTimer waited;
+    waited.start();
+    while (form.tileGrid().decoding() && waited.elapsed() < 3000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
     EXPECT_EQ(form.tileGrid().slot(4).state[0], map::SlotState::Loaded);
     const QImage& frame = form.mapFrame();
     EXPECT_NEAR(qRed(frame.pixel(128 + 10, 128 + 10)), 0x80, 2) << "the centre tile";

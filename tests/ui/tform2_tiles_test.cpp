@@ -89,6 +89,67 @@ TEST_F(TForm2TilesTest, FetchedTilesOfBothLayersAppearOnTheMap) {
     window.reset();
 }
 
+// One tile of the view is slow to decode, stored but undecodable, or never arrives: every other
+// tile of both layers still loads, and no step of the window takes long meanwhile.
+TEST_F(TForm2TilesTest, OneBadTileHoldsNeitherTheOtherTilesNorTheWindowUp) {
+    ASSERT_GT(server.port(), 0);
+    struct Case {
+        const char* fault;
+        bool overlayHit; // the fault hits the overlay of the tile too
+    };
+    for (const Case& c : {Case{"/slow", false}, Case{"/broken", true}, Case{"/lost", true}}) {
+        cache.DeleteAllTiles(); // each case downloads its view afresh
+        auto window = openWindow(c.fault);
+        auto isBad = [&](int slot, int layer) {
+            const store::TileKey& key = window->tileGrid().slot(slot).key;
+            return key.x % 3 == 0 && key.y % 3 == 0 && (layer == 0 || c.overlayHit);
+        };
+        auto othersLoaded = [&] {
+            for (int slot = 0; slot < map::TileGrid::kSlots; ++slot) {
+                for (int layer = 0; layer < 2; ++layer) {
+                    if (!isBad(slot, layer) &&
+                        window->tileGrid().slot(slot).state[layer] != map::SlotState::Loaded) {
+                        return false;
+                    }
+                }
+            }
+            return true;
+        };
+        qint64 slowest = 0;
+        for (int round = 0; round < 200 && !(round > 0 && othersLoaded()); ++round) {
+            slowest = std::max(slowest, tick(*window));
+            waitForFetcher();
+            QElapsedTimer events; // the redraws that the decoded pictures post
+            events.start();
+            QApplication::processEvents();
+            slowest = std::max(slowest, events.elapsed());
+        }
+        std::string states;
+        for (int slot = 0; slot < map::TileGrid::kSlots; ++slot) {
+            for (const map::SlotState state : window->tileGrid().slot(slot).state) {
+                states += char('0' + int(state));
+            }
+            states += ' ';
+        }
+        EXPECT_TRUE(othersLoaded()) << c.fault << ": every other tile of both layers loaded, "
+                                    << states;
+        int bad = 0;
+        for (int slot = 0; slot < map::TileGrid::kSlots; ++slot) {
+            for (int layer = 0; layer < 2; ++layer) {
+                if (isBad(slot, layer)) {
+                    ++bad;
+                    EXPECT_NE(window->tileGrid().slot(slot).state[layer], map::SlotState::Loaded)
+                        << c.fault;
+                }
+            }
+        }
+        EXPECT_EQ(bad, c.overlayHit ? 2 : 1) << c.fault << ": one tile of the view is bad";
+        EXPECT_LT(slowest, 200) << c.fault << ": no step of the window waited for a decode";
+        RecordProperty(std::string("slowest step ms ") + (c.fault + 1), int(slowest));
+        window.reset();
+    }
+}
+
 TEST_F(TForm2TilesTest, NoServerFaultHoldsTheWindowOrShutdownUp) {
     ASSERT_GT(server.port(), 0);
     for (const char* fault : {"/404", "/short", "/html", "/wrongtype", "/stall", "/endless"}) {

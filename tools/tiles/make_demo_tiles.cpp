@@ -1,6 +1,7 @@
 // Draws the satellite pictures the local tile server hands out: sixteen 256 × 256 JPEG files
 // "sat_0.jpg" to "sat_15.jpg" of made-up fields, woods and water, so the map has something to
-// show without the internet.
+// show without the internet; and "slow.jpg", a flat 1024 × 1024 progressive JPEG of 20000 scans
+// that takes seconds to decode, for the tile server's /slow/ fault.
 //
 // usage: make_demo_tiles FOLDER
 
@@ -19,6 +20,7 @@ using crv::map::RgbaImage;
 
 constexpr int kSide = 256;
 constexpr int kVariants = 16;
+constexpr int kSlowScans = 20000;
 
 uint32_t rgb(int r, int g, int b) {
     auto channel = [](int v) { return static_cast<uint32_t>(std::clamp(v, 0, 255)); };
@@ -66,14 +68,22 @@ int main(int argc, char** argv) {
     }
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
-    for (unsigned variant = 0; variant < kVariants; ++variant) {
-        const auto file = crv::tiles::encodeJpeg(terrain(variant));
-        std::ofstream out(folder / ("sat_" + std::to_string(variant) + ".jpg"), std::ios::binary);
+    auto write = [&](const std::string& name, const std::vector<uint8_t>& file) {
+        std::ofstream out(folder / name, std::ios::binary);
         out.write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
         if (!out) {
             std::fprintf(stderr, "make_demo_tiles: cannot write into %s\n", argv[1]);
+        }
+        return bool(out);
+    };
+    for (unsigned variant = 0; variant < kVariants; ++variant) {
+        if (!write("sat_" + std::to_string(variant) + ".jpg",
+                   crv::tiles::encodeJpeg(terrain(variant)))) {
             return 1;
         }
     }
-    return 0;
+    return write("slow.jpg", crv::tiles::encodeManyScanJpeg(RgbaImage(1024, 1024, rgb(96, 118, 62)),
+                                                            kSlowScans))
+               ? 0
+               : 1;
 }

@@ -64,8 +64,10 @@ TForm2::TForm2(link::BoardLink& link, store::LocalDatabase& database, store::Til
     Timer1->start();
 }
 
-// The link and the fetcher outlive the window; neither may call into it once it is gone.
+// The link and the fetcher outlive the window; neither may call into it once it is gone. The
+// tile decoders stop first, waiting pictures dropped, while the window can still take posts.
 TForm2::~TForm2() {
+    m_tiles.reset();
     auto& dispatcher = m_link.dispatcher();
     dispatcher.setHandler(link::msg::kMissionItem, nullptr);
     dispatcher.setSubtypeHandler(link::msg::kConfigBlock, kTargetPosition, nullptr);

@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -130,6 +131,7 @@ private:
     void Button12Click();
     void Button13Click();
     void CheckBox3Click();
+    void TilesDecoded();
     void drawTiles(class QPainter& painter);
     void drawPathAndMarkers(class QPainter& painter);
     void drawMarker(class QPainter& painter, const QImage& marker, const map::ViewPoint& at);
@@ -155,6 +157,7 @@ private:
     std::unique_ptr<map::TileGrid> m_tiles;
     QImage m_frame;
     QImage m_homeMarker, m_pointMarker, m_targetMarker, m_vehicleMarker;
+    std::atomic<bool> m_redrawPosted{false};
     bool m_versionWanted = false;
     bool m_positioned = false;
 };

@@ -55,9 +55,17 @@ void TForm2::createMapControls() {
     Image1->setGeometry(8, 8, kViewSize, kViewSize);
     m_frame = QImage(kViewSize, kViewSize, QImage::Format_RGB32);
     m_frame.fill(Qt::black);
+    // Pictures are decoded on the grid's workers; each finished one asks for a redraw here, at
+    // most one waiting at a time.
     m_tiles = std::make_unique<map::TileGrid>(
-        m_cache, noDataPicture(), [this](store::TileLayer layer, const store::TileKey& key) {
+        m_cache, noDataPicture(),
+        [this](store::TileLayer layer, const store::TileKey& key) {
             m_fetcher.RequestTile(layer, key);
+        },
+        [this] {
+            if (!m_redrawPosted.exchange(true)) {
+                QMetaObject::invokeMethod(this, &TForm2::TilesDecoded, Qt::QueuedConnection);
+            }
         });
 
     TrackBar1 = named<QSlider>(this, "TrackBar1", {524, 8, 26, 300});
@@ -132,6 +140,13 @@ void TForm2::RedrawMap() {
     m_cache.setMapBusy(false);
 }
 
+void TForm2::TilesDecoded() {
+    m_redrawPosted = false;
+    if (!m_cache.MapBusy()) {
+        RedrawMap();
+    }
+}
+
 // World pixel (cx, cy) lands on view pixel (256, 256).
 void TForm2::drawTiles(QPainter& painter) {
     const map::WorldPixel centre = m_view.centrePixel();
@@ -194,6 +209,7 @@ void TForm2::CheckBox3Click() {
 void TForm2::maintain(const std::function<void()>& command) {
     m_cache.setMapBusy(true);
     command();
+    m_fetcher.forgetFailures(); // what was deleted is fetched again at once
     m_tiles->reloadAll();
     m_cache.setMapBusy(false);
 }
@@ -235,6 +251,11 @@ void TForm2::EditTileServers() {
     m_settings.SetTextParam("Map_main_page", chosen.mainPage);
     m_settings.SetTextParam("Map_version_domain", chosen.versionDomain);
     m_fetcher.setServers(chosen);
+    // Other servers may have another satellite version: it is fetched again.
+    if (!m_fetcher.SatVersionKnown()) {
+        khmLabel->clear();
+        CheckBox3Click();
+    }
 }
 
 store::TileServers TForm2::storedTileServers() {
