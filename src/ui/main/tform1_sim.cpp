@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace crv::ui {
@@ -115,7 +116,12 @@ void TForm1::Button13Click() {
          sim::launchArguments(redistFolder(m_simSetup.redistFolder), folder)) {
         arguments << text(argument);
     }
-    if (!QProcess::startDetached(sim::kSimulatorProgram, arguments, text(folder))) {
+    // Debian puts games in /usr/games, which not every user's search path has.
+    QString program = QStandardPaths::findExecutable(sim::kSimulatorProgram);
+    if (program.isEmpty()) {
+        program = QStandardPaths::findExecutable(sim::kSimulatorProgram, {"/usr/games"});
+    }
+    if (program.isEmpty() || !QProcess::startDetached(program, arguments, text(folder))) {
         QMessageBox::warning(this, windowTitle(),
                              QString("FlightGear (%1) could not be started. Is it installed? "
                                      "On Debian: sudo apt-get install flightgear")
