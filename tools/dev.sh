@@ -15,7 +15,7 @@ PACKAGES=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev libcurl4-openssl-dev
-    libjpeg-dev libpng-dev zlib1g-dev python3 gpsbabel
+    libjpeg-dev libpng-dev zlib1g-dev libsdl2-dev python3 gpsbabel
 )
 
 deps() {

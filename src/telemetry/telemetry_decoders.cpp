@@ -44,10 +44,15 @@ std::array<int, 8> decodeChannels(const link::LinkFrame& frame) {
 
 AttitudeView applyAttitude(VehicleState& state, const link::LinkFrame& frame) {
     const PayloadReader payload(frame);
-    state.rollDeciDeg = payload.s16(0);
-    state.pitchDeciDeg = payload.s16(2);
-    state.headingDeciDeg = payload.s16(4);
-    state.attitudeAux = payload.u16(6);
+    return setAttitude(state, payload.s16(0), payload.s16(2), payload.s16(4), payload.u16(6));
+}
+
+AttitudeView setAttitude(VehicleState& state, int16_t rollDeciDeg, int16_t pitchDeciDeg,
+                         int16_t headingDeciDeg, uint16_t aux) {
+    state.rollDeciDeg = rollDeciDeg;
+    state.pitchDeciDeg = pitchDeciDeg;
+    state.headingDeciDeg = headingDeciDeg;
+    state.attitudeAux = aux;
     state.headingDeg = static_cast<float>(state.headingDeciDeg * 0.1);
     return {tenths(state.rollDeciDeg), tenths(state.pitchDeciDeg), tenths(state.headingDeciDeg),
             std::to_string(state.attitudeAux), state.headingDeciDeg};

@@ -24,6 +24,9 @@ struct AttitudeView {
 };
 /// Type 32.
 AttitudeView applyAttitude(VehicleState& state, const link::LinkFrame& frame);
+/// The attitude values as type 32 carries them, from the board or from the simulator.
+AttitudeView setAttitude(VehicleState& state, int16_t rollDeciDeg, int16_t pitchDeciDeg,
+                         int16_t headingDeciDeg, uint16_t aux);
 
 struct NavigationView {
     std::string groundSpeed, altitude, temperature, airSpeed;

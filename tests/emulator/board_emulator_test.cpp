@@ -197,3 +197,37 @@ TEST_F(EmulatorTest, TelemetryHasTheLayoutsAndMoves) {
 
 } // namespace
 } // namespace crv::emulator
+
+namespace crv::emulator {
+namespace {
+
+class EmulatorServoTest : public EmulatorTest {
+protected:
+    /// The servo outputs 1 to 4 of the next servo report.
+    std::vector<int> servos(int64_t& nowMs) {
+        payloads.erase(31);
+        runFor(nowMs, nowMs + 200);
+        nowMs += 200;
+        const Bytes& p = payloads[31];
+        std::vector<int> first;
+        for (size_t k = 0; k < 4 && 2 * k + 1 < p.size(); ++k) {
+            first.push_back(p[2 * k] << 8 | p[2 * k + 1]);
+        }
+        return first;
+    }
+};
+
+TEST_F(EmulatorServoTest, ServoOutputsFollowTheJoystickAndTheSimulatedFlight) {
+    send(link::testing::frameOf(31, {0})); // servo outputs ten times a second
+    int64_t now = 0;
+    send(link::testing::frameOf(16, {0x10, 0x67, 0x07, 0x08, 0x0B, 0xB8, 0x0C, 0x00}));
+    EXPECT_EQ(servos(now), (std::vector<int>{4199, 1800, 3000, 3072}));
+    // Rolled 10 degrees right and 5 degrees nose up: aileron left, elevator down.
+    send(link::testing::frameOf(17, {0, 0, 0, 0, 0, 0, 0x00, 0x64, 0x00, 0x32, 0, 0}));
+    EXPECT_EQ(servos(now), (std::vector<int>{2600, 3200, 3600, 3000}));
+    send(link::testing::frameOf(17, {0, 0, 0, 0, 0, 0, 0xFC, 0x18, 0, 0, 0, 0})); // -100 degrees
+    EXPECT_EQ(servos(now)[0], 4200) << "held at full deflection";
+}
+
+} // namespace
+} // namespace crv::emulator

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace crv::emulator {
@@ -20,6 +21,9 @@ struct BoardState {
     /// The mission lines as they travel after their index: action, line, a, b, c, d.
     std::array<std::array<uint8_t, 14>, 201> missionLines = {{{252}}};
     uint8_t missionLine = 0; ///< the line flown in AUTO
+    /// Servo outputs 1 to 8 driven by the joystick or by the simulated flight; empty while the
+    /// board flies its own circle.
+    std::optional<std::array<uint16_t, 8>> servoOutputs;
 };
 
 } // namespace crv::emulator

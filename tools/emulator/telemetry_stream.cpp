@@ -214,7 +214,10 @@ private:
         case msg::kRcInputs:
         case msg::kServoOutputs:
             for (int k = 0; k < 8; ++k) {
-                out.put16(flight.channel(k, type == msg::kRcInputs ? 600 : 900));
+                const auto& driven = m_board->state().servoOutputs;
+                out.put16(type == msg::kServoOutputs && driven
+                              ? (*driven)[k]
+                              : flight.channel(k, type == msg::kRcInputs ? 600 : 900));
             }
             break;
         case msg::kNavigation:

@@ -16,7 +16,11 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
+#include <QComboBox>
 #include <QTest>
+#include <QUdpSocket>
+
+#include <SDL.h>
 
 #include <cstdio>
 
@@ -60,6 +64,33 @@ QString writeDemoMission(const QDir& folder) {
     return path;
 }
 
+/// The simulator and joystick groups in use: a virtual joystick half right and a simulator
+/// peer sending a banked state, with both groups enabled.
+void shootSimulatorAndJoystick(crv::ui::TForm1& main, const QString& path) {
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+    const int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 4, 0, 0);
+    SDL_Joystick* stick = SDL_JoystickOpen(device);
+    const Sint16 axes[] = {16384, -8000, -20000, 4000};
+    for (int axis = 0; axis < 4; ++axis) {
+        SDL_JoystickSetVirtualAxis(stick, axis, axes[axis]);
+    }
+    main.ComboBox4->setCurrentIndex(device);
+    main.CheckBox6->setChecked(true);
+    main.fg_enabled->setChecked(true);
+    QUdpSocket simulator;
+    const QByteArray line = "$FD,0.0,0.0,-9.8066,20.00,5.00,135.00,55.0228614,73.4278569,120.0,"
+                            "90.0,88.0,0.50\n";
+    for (int k = 0; k < 40; ++k) {
+        simulator.writeDatagram(line, QHostAddress::LocalHost, 5402);
+        QTest::qWait(50);
+    }
+    main.grab().save(path);
+    main.fg_enabled->setChecked(false);
+    main.CheckBox6->setChecked(false);
+    SDL_JoystickClose(stick);
+    SDL_JoystickDetachVirtual(device);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -79,6 +110,7 @@ int main(int argc, char** argv) {
     main.show();
     QTest::qWait(settleMs); // connected, identified, telemetry flowing
     main.grab().save(folder.filePath("main_window.png"));
+    shootSimulatorAndJoystick(main, folder.filePath("main_window_sim_joystick.png"));
 
     crv::ui::TForm3& configuration = station.configurationWindow();
     configuration.OpenConfigurationWindow();

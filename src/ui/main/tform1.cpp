@@ -70,6 +70,7 @@ TForm1::TForm1(link::BoardLink& link, store::LocalDatabase& database, QWidget* p
         }
     });
     connectCommands();
+    connectSimulatorAndJoystick();
     registerHandlers();
     m_link.session().setLinkLostHandler([this](const std::string& reason) { LinkLost(reason); });
 }
@@ -88,6 +89,8 @@ void TForm1::MainWindowShown() {
     ComboBox1->setCurrentIndex(0);
     Timer1->start();
     Timer2->start();
+    Timer3->start();
+    StartSimulatorBridge();
     if (!m_startupPort.empty()) {
         selectPort(m_startupPort);
         // Once the window is on screen, so a failure box has the window behind it.
@@ -271,6 +274,9 @@ void TForm1::setBoardGroupsVisible(bool visible) {
 }
 
 void TForm1::Timer1Timer() {
+    if (simulatorReceivePort() != 0) {
+        fg_status->setText(text(m_simBridge.takeLinkDisplay()));
+    }
     const link::LinkReport report = m_link.session().takeReport();
     Label10->setText(text(report.bitrate));
     Label11->setText(text(report.frameRate));

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "config/board_config_record.h"
+#include "joystick/sdl_joysticks.h"
 #include "link/board_link.h"
 #include "link/reconnect_watch.h"
+#include "sim/sim_bridge.h"
 #include "store/local_database.h"
 #include "store/settings_store.h"
 #include "telemetry/vehicle_state.h"
@@ -26,7 +28,12 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QSlider;
+class QFileDialog;
 class QTimer;
+
+namespace crv::io {
+class QtDatagramPort;
+}
 
 namespace crv::ui {
 
@@ -69,6 +76,16 @@ public:
     void setRecorderHooks(RecorderHooks hooks) { m_recorder = std::move(hooks); }
     /// The recorder's next log file number, kept as the setting "Logfile_num".
     int32_t& logFileNumber() { return m_nextLogFile; }
+    /// Where the simulator bridge talks to the simulator and finds its plug-in files.
+    struct SimulatorSetup {
+        uint16_t receivePort = 5402; ///< 0: any free port, for tests
+        uint16_t sendPort = 5403;
+        std::string redistFolder; ///< empty: "redist" beside the program
+    };
+    /// Before the window is first shown, when the receiving port is bound.
+    void setSimulatorSetup(SimulatorSetup setup) { m_simSetup = std::move(setup); }
+    /// The port the simulator bridge receives on, 0 while it could not bind one.
+    uint16_t simulatorReceivePort() const;
 
     /// A device to list, select and connect to once the window is first shown.
     void setStartupPort(const std::string& path) { m_startupPort = path; }
@@ -113,6 +130,7 @@ public:
     QComboBox* ComboBox1;
     QPushButton *Button1, *Button22, *Button7;
     QLabel *Label9, *Label10, *Label11;
+    QLabel* Label18; ///< link status line
     QCheckBox* ReconnectBox; ///< reconnect by itself when a lost device comes back
 
     // "Joystick Control".
@@ -130,6 +148,7 @@ public:
     QPushButton *Button11, *Button12, *Button13;
     QLineEdit* fg_path;
     QCheckBox* fg_enabled;
+    QFileDialog* SaveDialog1; ///< picks the simulator folder
 
     // "Compass Setup".
     QGroupBox* MagBox;
@@ -157,6 +176,12 @@ public:
     void Button3Click();
     void Button2Click();
     void Button10Click();
+    void Button8Click();
+    void Button11Click();
+    void Button12Click();
+    void Button13Click();
+    void Timer3Timer();
+    void SimDatagramReceived(const uint8_t* data, size_t size);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -174,6 +199,7 @@ private:
     void createLinkGroup();
     void createJoystickGroup();
     void createSimulatorGroup();
+    void nameJoystickControls();
     void createCompassBox();
     void createWindowButtons();
     void createMenus();
@@ -186,6 +212,9 @@ private:
     void RestoreSettings();
     void SaveSettings();
     void ComboBox5Change();
+    void StartSimulatorBridge();
+    void connectSimulatorAndJoystick();
+    void ShowAttitude(const telemetry::AttitudeView& view);
     void Connect();
     Status OpenLink(const std::string& name);
     void Disconnect();
@@ -234,6 +263,11 @@ private:
     MissionControlHooks m_missionControl;
     RecorderHooks m_recorder;
     std::vector<uint8_t> m_handledTypes;
+    SimulatorSetup m_simSetup;
+    sim::SimBridge m_simBridge{m_link.builder()};
+    io::QtDatagramPort* m_simPort;
+    joystick::SdlJoysticks m_joysticks;
+    bool m_joystickPresent = false;
 };
 
 } // namespace crv::ui

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -185,7 +186,10 @@ void TForm1::createLinkGroup() {
     Button1 = button(GroupBox2, "Button1", "Connect", QRect(190, 22, 74, 26));
     Label9 = label(GroupBox2, "Label9", "-", QRect(8, 52, 256, 34));
     Label9->setWordWrap(true);
-    Label10 = label(GroupBox2, "Label10", "Bitrate", QRect(8, 88, 256, 20));
+    Label10 = label(GroupBox2, "Label10", "Bitrate", QRect(8, 88, 150, 20));
+    Label18 = label(GroupBox2, "Label18", "", QRect(160, 88, 104, 20));
+    Label18->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label18->setAccessibleName("Link status");
     Label11 = label(GroupBox2, "Label11", "Lost", QRect(8, 110, 256, 20));
     Button7 = button(GroupBox2, "Button7", "FW update", QRect(8, 136, 90, 24));
     Button7->setEnabled(false);
@@ -235,9 +239,29 @@ void TForm1::createJoystickGroup() {
         }
     }
     CheckBox6 = checkBox(GroupBox3, "CheckBox6", "Enabled", QRect(194, 84, 76, 20));
+    CheckBox6->setToolTip("Fly the board with the joystick");
     Button8 = button(GroupBox3, "Button8", "Calibrate", QRect(194, 110, 72, 26));
     jstatus = label(GroupBox3, "jstatus", "-", QRect(194, 142, 72, 40));
     jstatus->setWordWrap(true);
+    nameJoystickControls();
+}
+
+// Screen readers name controls by their text; these have none, or a short one.
+void TForm1::nameJoystickControls() {
+    const std::pair<QWidget*, const char*> names[] = {
+        {ComboBox3, "Curve"},          {ComboBox4, "Joystick"},
+        {ComboBox5, "Update rate"},    {jrollrev, "Reverse roll"},
+        {jpitchrev, "Reverse pitch"},  {jthrrev, "Reverse throttle"},
+        {jyawrev, "Reverse yaw"},      {jrolltrim, "Roll trim"},
+        {jpitchtrim, "Pitch trim"},    {jyawtrim, "Yaw trim"},
+        {jrollbar, "Roll"},            {jpitchbar, "Pitch"},
+        {jthrbar, "Throttle"},         {jyawbar, "Yaw"},
+        {jstatus, "Joystick status"},  {CheckBox6, "Joystick enabled"},
+        {Button8, "Calibrate joystick"},
+    };
+    for (const auto& [widget, name] : names) {
+        widget->setAccessibleName(name);
+    }
 }
 
 void TForm1::createSimulatorGroup() {
@@ -251,6 +275,16 @@ void TForm1::createSimulatorGroup() {
     Button12->setEnabled(false);
     Button13 = button(GroupBox5, "Button13", "Launch FlightGear", QRect(112, 68, 140, 24));
     Button13->setEnabled(false);
+    fg_status->setAccessibleName("Simulator link");
+    fg_path->setAccessibleName("Simulator folder");
+    Button11->setToolTip("Choose the folder of FlightGear's data, the one with \"Protocol\" in it");
+    Button12->setToolTip("Install the ground station's protocol into FlightGear");
+    Button13->setToolTip("Start FlightGear talking to the ground station");
+
+    SaveDialog1 = new QFileDialog(this, "FlightGear root directory", ".");
+    SaveDialog1->setObjectName("SaveDialog1");
+    SaveDialog1->setFileMode(QFileDialog::Directory);
+    SaveDialog1->setOption(QFileDialog::ShowDirsOnly);
 }
 
 void TForm1::createCompassBox() {

@@ -1,5 +1,6 @@
 // The main window's settings: read when it is first shown, saved when it closes.
 
+#include "sim/simulator_folder.h"
 #include "ui/main/tform1.h"
 
 #include <QCheckBox>
@@ -69,7 +70,7 @@ void TForm1::RestoreSettings() {
     }
     ReconnectBox->setChecked(m_settings.GetIntParam("Link_reconnect", 1) != 0);
     fg_path->setText(QString::fromStdString(m_settings.GetTextParam("FG_PATH", ".\\")));
-    const bool simulatorFound = fg_path->text().contains("FlightGear");
+    const bool simulatorFound = sim::isSimulatorFolder(fg_path->text().toStdString());
     Button12->setEnabled(simulatorFound);
     Button13->setEnabled(simulatorFound);
     m_nextLogFile = m_settings.GetIntParam("Logfile_num", 1);

@@ -51,6 +51,7 @@ void TForm1::registerHandlers() {
     handle(msg::kBoardConfig, [this](const LinkFrame& f) { BoardConfigReceived(f); });
     handle(msg::kModel, [this](const LinkFrame& f) { CurrentModelReceived(f); });
     handle(msg::kModelList, [this](const LinkFrame& f) { ModelListReceived(f); });
+    handle(msg::kSimulatorAux, [this](const LinkFrame& f) { m_simBridge.auxReceived(f); });
 }
 
 void TForm1::VersionReceived(const link::LinkFrame& frame) {
@@ -77,7 +78,11 @@ void TForm1::ChannelsReceived(const std::array<QProgressBar*, 8>& gauges,
 }
 
 void TForm1::AttitudeReceived(const link::LinkFrame& frame) {
-    const telemetry::AttitudeView view = telemetry::applyAttitude(m_vehicle, frame);
+    ShowAttitude(telemetry::applyAttitude(m_vehicle, frame));
+}
+
+// From the board's attitude message or, while simulating, from the simulator's state line.
+void TForm1::ShowAttitude(const telemetry::AttitudeView& view) {
     Label1->setText(text(view.roll));
     Label2->setText(text(view.pitch));
     Label3->setText(text(view.heading));
