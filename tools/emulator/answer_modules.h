@@ -12,5 +12,6 @@ std::unique_ptr<AnswerModule> makeTelemetryStream();
 std::unique_ptr<AnswerModule> makeCommandAnswers();
 std::unique_ptr<AnswerModule> makeConfigAnswers();
 std::unique_ptr<AnswerModule> makeMissionAnswers();
+std::unique_ptr<AnswerModule> makeConsoleAnswers();
 
 } // namespace crv::emulator
