@@ -25,8 +25,10 @@ Bytes withCheck(Bytes coded) {
 }
 
 Bytes pieceAt(uint16_t position, const Bytes& data, size_t from, size_t count) {
-    Bytes payload = {static_cast<uint8_t>(position >> 8), static_cast<uint8_t>(position)};
-    payload.insert(payload.end(), data.begin() + from, data.begin() + from + count);
+    Bytes payload(2 + count);
+    payload[0] = static_cast<uint8_t>(position >> 8);
+    payload[1] = static_cast<uint8_t>(position);
+    std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(from), count, payload.begin() + 2);
     return payload;
 }
 
@@ -40,7 +42,7 @@ OsdCaptureResult sendWhole(OsdCapture& capture, const Bytes& coded, size_t piece
         feed(capture, pieceAt(static_cast<uint16_t>(at), coded, at,
                               std::min(pieceBytes, coded.size() - at)));
     }
-    return *feed(capture, pieceAt(0, coded, 0, 0));
+    return *feed(capture, Bytes{0, 0});
 }
 
 struct RunCase {
@@ -93,7 +95,7 @@ TEST(OsdCheck, PassesOnlyTheRightValue) {
 
 TEST(OsdCapture, AssemblesPiecesAndReportsLengthAndCheck) {
     OsdCapture capture;
-    const auto first = feed(capture, pieceAt(0, {0}, 0, 0));
+    const auto first = feed(capture, Bytes{0, 0});
     ASSERT_TRUE(first);
     EXPECT_EQ(osdCaptionFor(*first), "Corvane X OSD capture: 0 bytes, CRC fail");
 
@@ -139,7 +141,7 @@ TEST(OsdCapture, FaultyCapturesFailAndKeepThePreviousPicture) {
         for (const Bytes& piece : fault.pieces) {
             feed(capture, piece);
         }
-        const std::optional<OsdCaptureResult> result = feed(capture, pieceAt(0, {0}, 0, 0));
+        const std::optional<OsdCaptureResult> result = feed(capture, Bytes{0, 0});
         ASSERT_TRUE(result);
         EXPECT_FALSE(result->good) << fault.what;
         EXPECT_EQ(capture.picture().bytes[0], 0xFF) << fault.what;
@@ -154,7 +156,7 @@ TEST(OsdCapture, APieceWithoutPositionIsIgnored) {
     feed(capture, pieceAt(0, good, 0, 2));
     EXPECT_FALSE(feed(capture, {0x00}).has_value());
     feed(capture, pieceAt(2, good, 2, 2));
-    EXPECT_TRUE(feed(capture, pieceAt(0, {0}, 0, 0))->good);
+    EXPECT_TRUE(feed(capture, Bytes{0, 0})->good);
 }
 
 TEST(OsdCapture, AGoodCaptureLeavesWhatItDoesNotReach) {

@@ -321,6 +321,13 @@ TEST_F(ConsoleWindowsTest, AStalledTransferIsShownAndCancelled) {
     EXPECT_EQ(configuration.Label45->text(), "Cancelled");
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_FALSE(QFile::exists(path + ".part"));
+
+    configuration.DownloadVoicePack(path);
+    configuration.StartScriptRead(); // one transfer at a time: the voice download ends
+    EXPECT_EQ(configuration.Label45->text(), "Cancelled");
+    EXPECT_EQ(configuration.Label48->text(), "Read request...");
+    receive(57, {131, 0xFF, 0xFF, 0, 0});
+    EXPECT_EQ(configuration.Label45->text(), "Cancelled");
 }
 
 } // namespace

@@ -125,6 +125,7 @@ private:
     void finishVoiceDownload();
     void finishScriptRead();
     void cancelTransfer();
+    void endOtherTransfer(console::Package starting);
     void startVoicePackEditor();
     QLabel* stateLabel(console::Package package) const;
 

@@ -125,6 +125,7 @@ void TForm3::UploadVoicePack(const QString& path) {
         QMessageBox::warning(this, windowTitle(), QString::fromStdString(usable.message()));
         return;
     }
+    endOtherTransfer(Package::Voice);
     showTransferStep(Package::Voice,
                      m_packages.startUpload(Package::Voice, std::move(file.bytes), m_nowMs()));
 }
@@ -141,6 +142,7 @@ void TForm3::StartVoiceDownload() {
 }
 
 void TForm3::DownloadVoicePack(const QString& path) {
+    endOtherTransfer(Package::Voice);
     m_voiceDownloadPath = path;
     showTransferStep(Package::Voice, m_packages.startDownload(Package::Voice, m_nowMs()));
 }
@@ -149,11 +151,13 @@ void TForm3::StartScriptUpload(std::vector<uint8_t> image) {
     PageControl1->setCurrentWidget(TabSheet3);
     show();
     raise();
+    endOtherTransfer(Package::Script);
     showTransferStep(Package::Script,
                      m_packages.startUpload(Package::Script, std::move(image), m_nowMs()));
 }
 
 void TForm3::StartScriptRead() {
+    endOtherTransfer(Package::Script);
     showTransferStep(Package::Script, m_packages.startDownload(Package::Script, m_nowMs()));
 }
 
@@ -223,6 +227,15 @@ void TForm3::cancelTransfer() {
     m_packages.cancel();
     m_voiceDownloadPath.clear();
     showTransferStep(package, {Kind::Failed, "Cancelled"});
+}
+
+// The packages share one transfer: starting one ends the other's, which then says so.
+void TForm3::endOtherTransfer(Package starting) {
+    const Package other = starting == Package::Voice ? Package::Script : Package::Voice;
+    if (m_packages.active(other)) {
+        stateLabel(other)->setText("Cancelled");
+    }
+    m_voiceDownloadPath.clear();
 }
 
 void TForm3::startVoicePackEditor() {
