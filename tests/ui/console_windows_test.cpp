@@ -141,6 +141,8 @@ TEST_F(ConsoleWindowsTest, TerminalSendsTheLineAndPacesLongerOnes) {
 
 TEST_F(ConsoleWindowsTest, OsdCaptionAndPictureKeepTheLastGoodCapture) {
     EXPECT_EQ(osd.windowTitle(), "Corvane X OSD capture");
+    expectNamedInTabOrder(osd, {"SaveButton"});
+    EXPECT_TRUE(osd.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     port.written.clear();
     osd.ShowCapture();
     EXPECT_EQ(framesWritten(port), (std::vector<Bytes>{{27, 95, 1}}));
@@ -171,6 +173,8 @@ TEST_F(ConsoleWindowsTest, OsdCaptionAndPictureKeepTheLastGoodCapture) {
 
 TEST_F(ConsoleWindowsTest, CodepadNumbersTheSelectedLinesAndRemovesNumbers) {
     EXPECT_EQ(codepad.windowTitle(), "CLI Codepad");
+    expectNamedInTabOrder(codepad, {"Memo1"});
+    EXPECT_EQ(codepad.Open1->shortcut(), QKeySequence("Ctrl+O"));
     codepad.ShowCodepad();
     EXPECT_EQ(codepad.size(), QSize(500, 300)) << "the kept size";
     codepad.Memo1->setPlainText("PRINT 1\nGOTO 10\nEND");

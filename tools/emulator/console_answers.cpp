@@ -10,6 +10,7 @@
 #include "link/payload_reader.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <string>
