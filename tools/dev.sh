@@ -110,6 +110,7 @@ cmd_bench() {
     build/bench/crv_map_bench
     build/bench/crv_startup_bench
     build/bench/crv_cpu_bench "${CPU_SECONDS:-30}"
+    build/bench/crv_terminal_bench
 }
 
 cmd_shot() {

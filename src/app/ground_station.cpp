@@ -24,6 +24,19 @@ GroundStation::GroundStation() {
         .gpsReceived = [&missionControl] { missionControl.VehicleMoved(); },
         .finish = [&missionControl] { missionControl.FinishForShutdown(); },
     });
+    // The same tick paces the console's sends and watches the package transfers.
+    QObject::connect(m_mainWindow.Timer2, &QTimer::timeout, &m_mainWindow, [this] {
+        m_terminalWindow.ChunkTick();
+        m_configurationWindow.PackagesTick();
+    });
+    m_mainWindow.setConsoleHooks({
+        .showTerminal =
+            [this] {
+                m_codepadWindow.ShowCodepad();
+                m_terminalWindow.ShowTerminal();
+            },
+        .showOsd = [this] { m_osdCaptureWindow.ShowCapture(); },
+    });
     m_mainWindow.setRecorderHooks({
         .show = [this] { m_recorderWindow.ShowRecorder(); },
         .tick = [this] { m_recorderWindow.RecorderTick(); },

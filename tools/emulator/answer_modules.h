@@ -13,5 +13,6 @@ std::unique_ptr<AnswerModule> makeCommandAnswers();
 std::unique_ptr<AnswerModule> makeConfigAnswers();
 std::unique_ptr<AnswerModule> makeMissionAnswers();
 std::unique_ptr<AnswerModule> makeSimulatorAnswers();
+std::unique_ptr<AnswerModule> makeConsoleAnswers();
 
 } // namespace crv::emulator

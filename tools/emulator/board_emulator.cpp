@@ -13,6 +13,7 @@ BoardEmulator::BoardEmulator(Output output) : m_output(std::move(output)) {
     m_modules.push_back(makeConfigAnswers());
     m_modules.push_back(makeMissionAnswers());
     m_modules.push_back(makeSimulatorAnswers());
+    m_modules.push_back(makeConsoleAnswers());
     for (auto& module : m_modules) {
         module->attach(*this);
     }

@@ -7,10 +7,14 @@
 
 #include "app/ground_station.h"
 #include "mission/mission.h"
+#include "ui/console/code_editor.h"
+#include "ui/console/tform13.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -134,6 +138,51 @@ int main(int argc, char** argv) {
     missionControl.CheckBox2->setChecked(true);
     QTest::qWait(mapSettleMs); // the version, then one tile every 900 ms
     missionControl.grab().save(folder.filePath("mission_control.png"));
+
+    // The console tools: a terminal session, a script in the codepad after a round trip through
+    // the board's flash, the line numbers dialog, the OSD capture and the Packages page after a
+    // voice pack upload.
+    crv::ui::TForm10& terminal = station.terminalWindow();
+    crv::ui::TForm12& codepad = station.codepadWindow();
+    main.Button24->click();
+    for (const char* line : {"help", "ver", "list", "bogus"}) {
+        terminal.Edit1->setText(line);
+        terminal.Button2Click();
+        QTest::qWait(700);
+    }
+    terminal.grab().save(folder.filePath("terminal.png"));
+    codepad.Memo1->setPlainText("10 REM blink the LED\n20 PRINT \"LED ON\"\n30 WAIT 500\n"
+                                "40 PRINT \"LED OFF\" ' and off again\n50 WAIT 500\n60 GOTO 20");
+    codepad.Writetoboard1->trigger();
+    QTest::qWait(1500);
+    codepad.Memo1->clear();
+    codepad.Readfromboard1->trigger();
+    QTest::qWait(1500);
+    codepad.grab().save(folder.filePath("codepad.png"));
+    codepad.Form13->Edit1->setText("10");
+    codepad.Form13->Edit2->setText("10");
+    codepad.Form13->show();
+    QTest::qWait(200);
+    codepad.Form13->grab().save(folder.filePath("line_numbers.png"));
+    codepad.Form13->hide();
+    crv::ui::TForm11& osd = station.osdCaptureWindow();
+    main.BitBtn3->click();
+    QTest::qWait(3000);
+    osd.grab().save(folder.filePath("osd_capture.png"));
+    osd.SavePicture(folder.filePath("osd_picture.png"));
+    osd.close();
+    QFile pack(folder.filePath("demo.XVPack"));
+    if (pack.open(QIODevice::WriteOnly)) {
+        pack.write(QByteArray(3000, 'v'));
+        pack.close();
+    }
+    configuration.UploadVoicePack(pack.fileName());
+    QTest::qWait(1500);
+    configuration.PageControl1->setCurrentWidget(configuration.TabSheet3);
+    configuration.grab().save(folder.filePath("config_packages_after_upload.png"));
+    configuration.hide();
+    codepad.hide();
+    terminal.hide();
 
     // The recorder plays back a few seconds it has just recorded.
     crv::ui::TForm7& recorder = station.recorderWindow();

@@ -19,7 +19,8 @@ constexpr int kSettleRounds = 30; // event passes after showing, before the firs
 } // namespace
 
 TForm3::TForm3(link::BoardLink& link, QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint), m_link(link) {
+    : QWidget(owner, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint), m_link(link),
+      m_packages(link.builder()) {
     setObjectName("TForm3");
     setWindowTitle("Autopilot Config");
     setFixedSize(760, 560);
@@ -50,13 +51,19 @@ TForm3::TForm3(link::BoardLink& link, QWidget* owner)
     connectGeneralPage();
     createOsdPage();
     connectOsdPage();
+    createPackagesPage();
+    connectPackagesPage();
     m_link.dispatcher().setHandler(link::msg::kConfigBlock, [this](const link::LinkFrame& frame) {
         ConfigBlockReceived(frame);
     });
 }
 
 // The link may outlive the window; it must not call into a window that is gone.
-TForm3::~TForm3() { m_link.dispatcher().setHandler(link::msg::kConfigBlock, nullptr); }
+TForm3::~TForm3() {
+    for (uint8_t type : {link::msg::kConfigBlock, link::msg::kVoicePack, link::msg::kScriptPack}) {
+        m_link.dispatcher().setHandler(type, nullptr);
+    }
+}
 
 void TForm3::OpenConfigurationWindow() {
     if (!m_openedBefore) {

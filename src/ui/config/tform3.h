@@ -1,8 +1,13 @@
 #pragma once
 
+#include "console/package_transfer.h"
+#include "console/script_text.h"
 #include "link/board_link.h"
 
 #include <QWidget>
+
+#include <functional>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -68,6 +73,33 @@ public:
     /// where the new list has it.
     void RebuildCustomItems(QComboBox* category, QComboBox* items);
 
+    // "Packages": the voice pack (type 57) and the script pack (type 58) in the board's flash.
+    QGroupBox *GroupBox20, *GroupBox21;
+    QLabel *Label43, *Label44, *Label45, *Label46, *Label47, *Label48;
+    QPushButton *Button38, *Button39, *BitBtn1, *Button40, *Button41;
+    QPushButton *VoiceCancel, *ScriptCancel; ///< give up a transfer the board stopped carrying
+
+    void StartVoiceDownload();
+    void StartVoiceUpload();
+    /// Upload's work after the dialog: refuses an unreadable, empty or oversized file.
+    void UploadVoicePack(const QString& path);
+    /// Download's work after the dialog: the pack is written as path once it is whole.
+    void DownloadVoicePack(const QString& path);
+    /// The codepad's "Upload to FLASH": shows this page and writes the script image.
+    void StartScriptUpload(std::vector<uint8_t> image);
+    /// "Edit..." and the codepad's "Read from FLASH": reads the stored script for the codepad.
+    void StartScriptRead();
+    /// Where a script read from the board goes: the codepad.
+    void setScriptReadHandler(std::function<void(const console::StoredScript&)> handler) {
+        m_scriptRead = std::move(handler);
+    }
+    /// The main window's 100 ms tick: tells when the board has stopped carrying a transfer.
+    void PackagesTick();
+    /// The clock of the stall check, in milliseconds; a steady clock unless a test sets one.
+    void setClock(std::function<int64_t()> nowMs) { m_nowMs = std::move(nowMs); }
+    /// The voice pack editor's command; "snd_pack" or $CRV_VOICE_PACK_EDITOR by default.
+    void setVoicePackEditor(const QString& command) { m_voicePackEditor = command; }
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -86,8 +118,25 @@ private:
     void SoundMixerReceived(const link::LinkFrame& frame);
     void sendPowerValue(QLineEdit* field, uint8_t command);
 
+    void createPackagesPage();
+    void connectPackagesPage();
+    void PackageReceived(console::Package package, const link::LinkFrame& frame);
+    void showTransferStep(console::Package package, const console::TransferStep& step);
+    void finishVoiceDownload();
+    void finishScriptRead();
+    void cancelTransfer();
+    void endOtherTransfer(console::Package starting);
+    void startVoicePackEditor();
+    QLabel* stateLabel(console::Package package) const;
+
     link::BoardLink& m_link;
     bool m_openedBefore = false;
+    console::PackageTransfer m_packages;
+    std::function<void(const console::StoredScript&)> m_scriptRead;
+    std::function<int64_t()> m_nowMs;
+    QString m_voiceDownloadPath;
+    QString m_voicePackEditor;
+    bool m_stallShown = false;
 };
 
 } // namespace crv::ui

@@ -69,6 +69,16 @@ TForm1::TForm1(link::BoardLink& link, store::LocalDatabase& database, QWidget* p
             m_recorder.show();
         }
     });
+    connect(Button24, &QPushButton::clicked, this, [this] {
+        if (m_console.showTerminal) {
+            m_console.showTerminal();
+        }
+    });
+    connect(BitBtn3, &QPushButton::clicked, this, [this] {
+        if (m_console.showOsd) {
+            m_console.showOsd();
+        }
+    });
     connectCommands();
     connectSimulatorAndJoystick();
     registerHandlers();

@@ -74,6 +74,15 @@ public:
         std::function<void()> tick; ///< the recorder tick, last step of Timer2
     };
     void setRecorderHooks(RecorderHooks hooks) { m_recorder = std::move(hooks); }
+    /// What "Terminal" and "OSD" open: the board console windows.
+    struct ConsoleHooks {
+        std::function<void()> showTerminal; ///< "Terminal": the codepad, then the terminal
+        std::function<void()> showOsd;      ///< "OSD": asks for captures and shows them
+    };
+    void setConsoleHooks(ConsoleHooks hooks) { m_console = std::move(hooks); }
+    /// The codepad's size, kept as the settings "Editor width" and "Editor height".
+    int32_t& editorWidth() { return m_editorWidth; }
+    int32_t& editorHeight() { return m_editorHeight; }
     /// The recorder's next log file number, kept as the setting "Logfile_num".
     int32_t& logFileNumber() { return m_nextLogFile; }
     /// Where the simulator bridge talks to the simulator and finds its plug-in files.
@@ -262,6 +271,7 @@ private:
     std::function<void()> m_openConfiguration;
     MissionControlHooks m_missionControl;
     RecorderHooks m_recorder;
+    ConsoleHooks m_console;
     std::vector<uint8_t> m_handledTypes;
     SimulatorSetup m_simSetup;
     sim::SimBridge m_simBridge{m_link.builder()};
